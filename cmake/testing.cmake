@@ -1,0 +1,38 @@
+# GoogleTest for both builds: the system library natively, compiled from the Debian sources
+# (/usr/src/googletest) for Windows.
+function(ov_setup_googletest)
+  if(TARGET GTest::gtest_main)
+    return()
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    # The GoogleTest sources define the GTest:: aliases themselves.
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endfunction()
+
+include(GoogleTest)
+
+# One test binary per layer; every GoogleTest case becomes its own CTest test, discovered when
+# the tests run (under Wine for the Windows build, once the prefix exists).
+function(ov_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  set(labels ${ARG_LABELS})
+  if(CMAKE_CROSSCOMPILING)
+    list(APPEND labels wine)
+  else()
+    list(APPEND labels native)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" TIMEOUT 600
+               ENVIRONMENT "OV_SOURCE_DIR=${CMAKE_SOURCE_DIR};OV_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
