@@ -93,9 +93,10 @@ int TakeDesignator(std::string& text, const LocaleTimeInfo& locale) {
   return -1;
 }
 
-// "h<sep>mm[<sep>ss]" with an optional AM/PM designator where the locale uses them.
-double ParseLocaleTime(std::string text, const LocaleTimeInfo& locale) {
-  text = TrimSpaces(text);
+}  // namespace
+
+double ParseLocaleTime(std::string_view value, const LocaleTimeInfo& locale) {
+  std::string text = TrimSpaces(value);
   const int half = locale.twelve_hour ? TakeDesignator(text, locale) : -1;
   const std::string& sep = locale.time_separator;
   const std::optional<int> hours = SmallNumber(CutToken(text, sep));
@@ -112,8 +113,6 @@ double ParseLocaleTime(std::string text, const LocaleTimeInfo& locale) {
   }
   return (h * 3600 + *minutes * 60 + *seconds) / 86400.0;
 }
-
-}  // namespace
 
 void InitMonthTables() { FilledTables(); }
 
