@@ -144,7 +144,9 @@ std::string IP6BytesToText(const TIP6Address& address) {
     groups[i] = static_cast<std::uint16_t>(address[2 * i] * 256 + address[2 * i + 1]);
   }
   const ZeroRun run = LongestZeroRun(groups);
-  auto in_run = [&run](int i) { return run.length > 0 && i >= run.start && i < run.start + run.length; };
+  auto in_run = [&run](int i) {
+    return run.length > 0 && i >= run.start && i < run.start + run.length;
+  };
   std::string text;
   bool skipped = false;
   for (int i = 0; i < 8; ++i) {

@@ -76,7 +76,9 @@ bool WaitReady(TSocket socket, TFDSet* read, TFDSet* write, TFDSet* except, int 
 int PendingError(TSocket socket) {
   int error = -1;
   int length = sizeof error;
-  EXPECT_EQ(Entries().getsockopt(socket, ws::kSolSocket, ws::kSoError, reinterpret_cast<char*>(&error), &length), 0);
+  EXPECT_EQ(Entries().getsockopt(socket, ws::kSolSocket, ws::kSoError,
+                                 reinterpret_cast<char*>(&error), &length),
+            0);
   return error;
 }
 
@@ -116,11 +118,13 @@ TEST(SocketBindingLifecycle, MissingRequiredFunctionFailsTheLoad) {
 TEST(SocketBindingLifecycle, MissingAddressInfoFunctionsSelectTheClassicInterface) {
   SetHiddenEntriesForTesting({"getnameinfo"});
   ASSERT_TRUE(LoadSocketLibrary(""));
-  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6}) EXPECT_FALSE(UsesAddrInfoApi(family)) << family;
+  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6})
+    EXPECT_FALSE(UsesAddrInfoApi(family)) << family;
   ReleaseSocketLibrary();
   SetHiddenEntriesForTesting({});
   ASSERT_TRUE(LoadSocketLibrary(""));
-  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6}) EXPECT_TRUE(UsesAddrInfoApi(family)) << family;
+  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6})
+    EXPECT_TRUE(UsesAddrInfoApi(family)) << family;
   ReleaseSocketLibrary();
 }
 
@@ -136,7 +140,8 @@ TEST(SocketBindingLifecycle, StartupResultIsReportedAndUnboundCallsFailCleanly) 
   EXPECT_EQ(StartupSocketInterface(), ws::kWsaNotInitialised);
   EXPECT_EQ(StartupResult(), ws::kWsaNotInitialised);
   TVarSin sin;
-  EXPECT_NE(ResolveSin(sin, "127.0.0.1", "80", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream, true), 0);
+  EXPECT_NE(ResolveSin(sin, "127.0.0.1", "80", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream, true),
+            0);
   int error = 0;
   EXPECT_EQ(LocalHostName(&error), "");
   EXPECT_EQ(error, ws::kWsaNotInitialised);
@@ -248,7 +253,8 @@ TEST_F(SocketBindingTest, ErrorsAreWinsockNumbers) {
   int value = 0;
   int length = sizeof value;
   Socket s(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
-  EXPECT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, 0x7777, reinterpret_cast<char*>(&value), &length),
+  EXPECT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, 0x7777, reinterpret_cast<char*>(&value),
+                                 &length),
             ws::kSocketError);
   EXPECT_EQ(LastError(), ws::kWsaENoProtoOpt);
 }
@@ -302,42 +308,45 @@ TEST_F(SocketBindingTest, SelectRejectsEmptySetsAndTimesOut) {
 TEST_F(SocketBindingTest, OptionValuesUseWinsockFormats) {
   Socket s(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
   const std::uint32_t timeout_ms = 1500;
-  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo, reinterpret_cast<const char*>(&timeout_ms),
-                                 sizeof timeout_ms),
+  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo,
+                                 reinterpret_cast<const char*>(&timeout_ms), sizeof timeout_ms),
             0)
       << LastError();
   std::uint32_t read_back = 0;
   int length = sizeof read_back;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo, reinterpret_cast<char*>(&read_back),
-                                 &length),
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo,
+                                 reinterpret_cast<char*>(&read_back), &length),
             0);
   EXPECT_EQ(read_back, timeout_ms);
   EXPECT_EQ(length, 4);
 
   const TLinger linger{1, 7};
-  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoLinger, reinterpret_cast<const char*>(&linger),
-                                 sizeof linger),
+  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoLinger,
+                                 reinterpret_cast<const char*>(&linger), sizeof linger),
             0)
       << LastError();
   TLinger linger_back{};
   length = sizeof linger_back;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoLinger, reinterpret_cast<char*>(&linger_back),
-                                 &length),
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoLinger,
+                                 reinterpret_cast<char*>(&linger_back), &length),
             0);
   EXPECT_EQ(linger_back.l_onoff, 1);
   EXPECT_EQ(linger_back.l_linger, 7);
 
   const int on = 1;
-  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay, reinterpret_cast<const char*>(&on),
-                                 sizeof on),
+  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay,
+                                 reinterpret_cast<const char*>(&on), sizeof on),
             0);
   int value = 0;
   length = sizeof value;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay, reinterpret_cast<char*>(&value), &length),
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay,
+                                 reinterpret_cast<char*>(&value), &length),
             0);
   EXPECT_NE(value, 0);
   length = sizeof value;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoType, reinterpret_cast<char*>(&value), &length), 0);
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoType,
+                                 reinterpret_cast<char*>(&value), &length),
+            0);
   EXPECT_EQ(value, ws::kSockStream);
 }
 
@@ -349,8 +358,8 @@ TEST_F(SocketBindingTest, SendingToAClosedPeerIsAnErrorValue) {
   TVarSin from;
   Socket server(SockAccept(listener.get(), from));
   const TLinger abort_on_close{1, 0};  // close with a reset
-  Entries().setsockopt(server.get(), ws::kSolSocket, ws::kSoLinger, reinterpret_cast<const char*>(&abort_on_close),
-                       sizeof abort_on_close);
+  Entries().setsockopt(server.get(), ws::kSolSocket, ws::kSoLinger,
+                       reinterpret_cast<const char*>(&abort_on_close), sizeof abort_on_close);
   server.Close();
   const std::string block(4096, 'x');
   int result = 0;
