@@ -8,6 +8,7 @@
 #include <sys/time.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -272,6 +273,17 @@ int Ws_listen(TSocket s, int backlog) { return Result(g_libc.listen(Fd(s), backl
 
 int Count(ssize_t result) { return result < 0 ? FailFromErrno() : static_cast<int>(result); }
 
+// A send refused with EPIPE: Windows tells a connection shut down for sending by this side
+// (still connected) from one the peer has dropped.
+int SendCount(TSocket s, ssize_t result) {
+  if (result >= 0 || errno != EPIPE) return Count(result);
+  sockaddr_storage peer{};
+  socklen_t length = sizeof peer;
+  const bool connected =
+      g_libc.getpeername(Fd(s), reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+  return Fail(connected ? ws::kWsaEShutdown : ws::kWsaEConnReset);
+}
+
 int Ws_recv(TSocket s, char* buffer, int length, int flags) {
   if (length < 0) return Fail(ws::kWsaEFault);
   return Count(g_libc.recv(Fd(s), buffer, static_cast<std::size_t>(length), NativeMsgFlags(flags)));
@@ -291,8 +303,8 @@ int Ws_recvfrom(TSocket s, char* buffer, int length, int flags, TSockAddr* from,
 // Sending never raises SIGPIPE: a dropped connection is an error value as on Windows.
 int Ws_send(TSocket s, const char* buffer, int length, int flags) {
   if (length < 0) return Fail(ws::kWsaEFault);
-  return Count(g_libc.send(Fd(s), buffer, static_cast<std::size_t>(length),
-                           NativeMsgFlags(flags) | MSG_NOSIGNAL));
+  return SendCount(s, g_libc.send(Fd(s), buffer, static_cast<std::size_t>(length),
+                                  NativeMsgFlags(flags) | MSG_NOSIGNAL));
 }
 
 int Ws_sendto(TSocket s, const char* buffer, int length, int flags, const TSockAddr* to,
@@ -300,12 +312,12 @@ int Ws_sendto(TSocket s, const char* buffer, int length, int flags, const TSockA
   if (length < 0) return Fail(ws::kWsaEFault);
   const int native_flags = NativeMsgFlags(flags) | MSG_NOSIGNAL;
   const auto size = static_cast<std::size_t>(length);
-  if (!to) return Count(g_libc.sendto(Fd(s), buffer, size, native_flags, nullptr, 0));
+  if (!to) return SendCount(s, g_libc.sendto(Fd(s), buffer, size, native_flags, nullptr, 0));
   sockaddr_storage native;
   socklen_t native_length = 0;
   if (!ToNativeAddr(to, to_length, native, native_length)) return ws::kSocketError;
-  return Count(g_libc.sendto(Fd(s), buffer, size, native_flags,
-                             reinterpret_cast<const sockaddr*>(&native), native_length));
+  return SendCount(s, g_libc.sendto(Fd(s), buffer, size, native_flags,
+                                    reinterpret_cast<const sockaddr*>(&native), native_length));
 }
 
 int Ws_shutdown(TSocket s, int how) { return Result(g_libc.shutdown(Fd(s), how)); }

@@ -35,6 +35,10 @@ class Socket {
   Socket(const Socket&) = delete;
   Socket& operator=(const Socket&) = delete;
   TSocket get() const { return handle_; }
+  void Reset(TSocket handle) {
+    Close();
+    handle_ = handle;
+  }
   void Close() {
     if (handle_ != ws::kInvalidSocket) Entries().closesocket(handle_);
     handle_ = ws::kInvalidSocket;
@@ -350,26 +354,44 @@ TEST_F(SocketBindingTest, OptionValuesUseWinsockFormats) {
   EXPECT_EQ(value, ws::kSockStream);
 }
 
-TEST_F(SocketBindingTest, SendingToAClosedPeerIsAnErrorValue) {
-  Socket listener(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
-  const TVarSin at = Listen(listener, ws::kAfInet);
-  Socket client(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
-  ASSERT_EQ(SockConnect(client.get(), at), 0);
-  TVarSin from;
-  Socket server(SockAccept(listener.get(), from));
-  const TLinger abort_on_close{1, 0};  // close with a reset
-  Entries().setsockopt(server.get(), ws::kSolSocket, ws::kSoLinger,
-                       reinterpret_cast<const char*>(&abort_on_close), sizeof abort_on_close);
-  server.Close();
-  const std::string block(4096, 'x');
-  int result = 0;
-  for (int i = 0; i < 100 && result >= 0; ++i) {
-    result = SockSend(client.get(), block.data(), static_cast<int>(block.size()), 0);
-    if (result >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// A connected pair on IPv4 loopback.
+struct Connection {
+  Socket listener{ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp};
+  Socket client{ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp};
+  Socket server;
+
+  Connection() {
+    const TVarSin at = Listen(listener, ws::kAfInet);
+    EXPECT_EQ(SockConnect(client.get(), at), 0) << LastError();
+    TVarSin from;
+    server.Reset(SockAccept(listener.get(), from));
   }
-  ASSERT_EQ(result, ws::kSocketError);
-  const int error = LastError();
-  EXPECT_TRUE(error == ws::kWsaEConnReset || error == ws::kWsaEConnAborted) << error;
+};
+
+// Sending on a dropped or shut-down connection is an error value, never a signal.
+TEST_F(SocketBindingTest, SendingOnAClosedConnectionIsAnErrorValue) {
+  Connection reset;
+  const TLinger abort_on_close{1, 0};  // the peer closes with a reset
+  Entries().setsockopt(reset.server.get(), ws::kSolSocket, ws::kSoLinger,
+                       reinterpret_cast<const char*>(&abort_on_close), sizeof abort_on_close);
+  reset.server.Close();
+  const std::string block(4096, 'x');
+  int failures = 0;
+  for (int i = 0; i < 100 && failures < 3; ++i) {
+    if (SockSend(reset.client.get(), block.data(), static_cast<int>(block.size()), 0) >= 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    ++failures;
+    const int error = LastError();
+    EXPECT_TRUE(error == ws::kWsaEConnReset || error == ws::kWsaEConnAborted) << error;
+  }
+  EXPECT_EQ(failures, 3);
+
+  Connection shut;
+  ASSERT_EQ(Entries().shutdown(shut.client.get(), ws::kSdSend), 0);
+  EXPECT_EQ(SockSend(shut.client.get(), "x", 1, 0), ws::kSocketError);
+  EXPECT_EQ(LastError(), ws::kWsaEShutdown);
 }
 
 TEST_F(SocketBindingTest, DatagramsCarryTheSenderRecord) {
