@@ -344,7 +344,8 @@ struct SocketEntries {
                               int flags) = nullptr;
 };
 
-// The process-wide table of entries (filled by LoadSocketLibrary, left as is by the release).
+// The process-wide table of entries: filled by the first LoadSocketLibrary, emptied when the
+// last ReleaseSocketLibrary unloads the library (so nothing can call into unloaded code).
 const SocketEntries& Entries();
 
 // The process-wide start-up record.
@@ -355,9 +356,11 @@ TWSAData& WsaData();
 // address-information functions may be missing).
 bool LoadSocketLibrary(std::string_view library_name);
 // Counted release; the libraries are unloaded when the count reaches 0. Always true.
+// The operations below fail cleanly (kWsaNotInitialised or an error result) while unbound.
 bool ReleaseSocketLibrary();
 
-// Start-up of the bound interface: WSAStartup(2.2) into WsaData(). Returns and keeps its result
+// Start-up of the bound interface: WSAStartup(2.2) into WsaData(). Sockets can be created only
+// after a successful start-up, in both builds. Returns and keeps its result
 // (0 on success, a Winsock error number otherwise; kWsaNotInitialised when nothing is bound).
 int StartupSocketInterface();
 // The result of the last StartupSocketInterface (-1 before any).
