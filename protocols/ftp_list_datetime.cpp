@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
+
+#include "net/text_to_int.h"
 
 namespace ov {
 namespace {
@@ -71,6 +74,33 @@ ListDateTime DecodeListDateTime(double value) {
   out.Minute = static_cast<int>(seconds / 60 % 60);
   out.Second = static_cast<int>(seconds % 60);
   return out;
+}
+
+std::string FormatListDateTime(double value) {
+  const ListDateTime t = DecodeListDateTime(value);
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour,
+                t.Minute, t.Second);
+  return text;
+}
+
+std::optional<double> ParseListDateTime(std::string_view text) {
+  // Fixed layout: digits at these places, the separators between them.
+  static constexpr std::string_view kLayout = "0000-00-00 00:00:00";
+  if (text.size() != kLayout.size()) return std::nullopt;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kLayout[i] == '0' ? !digit : text[i] != kLayout[i]) return std::nullopt;
+  }
+  auto number = [&](std::size_t pos, std::size_t len) { return TextToIntDef(text.substr(pos, len), -1); };
+  ListDateTime t;
+  t.Year = number(0, 4);
+  t.Month = number(5, 2);
+  t.Day = number(8, 2);
+  t.Hour = number(11, 2);
+  t.Minute = number(14, 2);
+  t.Second = number(17, 2);
+  return EncodeListDateTime(t);
 }
 
 double LocalDateTimeNow() {

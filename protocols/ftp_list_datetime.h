@@ -4,6 +4,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace ov {
 
@@ -24,6 +26,10 @@ std::optional<double> EncodeListDateTime(const ListDateTime& value);
 
 // The calendar date and time of a value, rounded to the nearest second.
 ListDateTime DecodeListDateTime(double value);
+
+// "YYYY-MM-DD hh:mm:ss" of a value, and back (none when the text is not such a date).
+std::string FormatListDateTime(double value);
+std::optional<double> ParseListDateTime(std::string_view text);
 
 // The computer's local date and time now.
 double LocalDateTimeNow();
