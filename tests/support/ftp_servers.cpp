@@ -40,11 +40,6 @@ std::string EnvText(const std::string& name) {
   return value ? value : "";
 }
 
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -149,6 +144,11 @@ bool ServeFtpServerUntilReleased(FtpServerKind, const std::string&, bool, const 
 #else
 
 namespace {
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
 
 struct Account {
   uid_t uid = 65534;
