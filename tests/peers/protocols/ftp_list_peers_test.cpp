@@ -16,7 +16,13 @@
 #include "support/ftp_servers.h"
 #include "support/requirements.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 #endif
@@ -131,6 +137,47 @@ TEST_P(CapturedListing, ShowsTheFolderAsCreated) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, CapturedListing, ::testing::ValuesIn(kKinds), KindName);
+
+// The first three bytes a server sends on connect, over IPv4 loopback.
+std::string GreetingCode(int port) {
+#ifdef _WIN32
+  WSADATA wsa;
+  if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return "";
+  const SOCKET fd = socket(AF_INET, SOCK_STREAM, 0);
+#else
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+#endif
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<std::uint16_t>(port));
+  inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+  std::string code;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+    char buf[3];
+    int got = 0;
+    for (int n = 1; got < 3 && n > 0; got += n) n = recv(fd, buf + got, 3 - got, 0);
+    if (got == 3) code.assign(buf, 3);
+  }
+#ifdef _WIN32
+  closesocket(fd);
+  WSACleanup();
+#else
+  close(fd);
+#endif
+  return code;
+}
+
+// Natively this starts vsftpd; under Wine it takes the one the native side handed over
+// (see ServeForWine below) and skips when there is none.
+TEST(FtpServerHandOver, ServerIsReachableWithItsRootFolder) {
+  OV_START_FTP_SERVER(server, FtpServerKind::Vsftpd, false);
+  EXPECT_EQ(GreetingCode(server->Info().port), "220");
+  EXPECT_TRUE(fs::is_directory(server->Info().root)) << server->Info().root;
+  testing::FtpServerInfo parsed;
+  ASSERT_TRUE(testing::ParseFtpServerInfo(testing::FormatFtpServerInfo(server->Info()), parsed));
+  EXPECT_EQ(parsed.port, server->Info().port);
+  EXPECT_EQ(parsed.root, server->Info().root);
+}
 
 #ifndef _WIN32
 
