@@ -142,6 +142,8 @@ const LineCase kOther[] = {
     {"EPLF readable file", {"+i8388621.44468,m839956783,r,s10376,\tRFCEPLF"},
      {"RFCEPLF", false, true, 10376, "1996-08-13 17:19:43", "", 0}},
     {"EPLF without a time", {"+/,\tpub"}, {"pub", true, false, 0, "1899-12-30 00:00:00", "", 0}},
+    {"EPLF time past 2038", {"+m4102444800,r,\tfuture"},
+     {"future", false, true, 0, "2100-01-01 00:00:00", "", 0}},
     {"EPLF dot directory falls through to the one-word mask", {"+i1,/,\t."},
      {"+i1,/,\t.", false, true, 0, "2026-01-01 00:00:00", "", 52}},
     {"one word", {"README"}, {"README", false, true, 0, "2026-01-01 00:00:00", "", 52}},
@@ -314,9 +316,10 @@ TEST(FtpListMachine, FactsTypesTimesAndNames) {
                   "type=file;size=3; no time",
                   "type=file;modify=20230230000000;size=x; bad date",
                   " only name",
+                  "type=file; type=dir;size=7",
                   "type=file;size=9;"};
   list.ParseMLSDLines();
-  ASSERT_EQ(list.Count(), 7u);
+  ASSERT_EQ(list.Count(), 8u);
   EXPECT_TRUE(list.UnparsedLines().empty());
   struct Want { const char* name; bool dir; std::int64_t size; const char* time; const char* perm; };
   const Want want[] = {
@@ -326,9 +329,10 @@ TEST(FtpListMachine, FactsTypesTimesAndNames) {
       {"no time", false, 3, "1970-01-01 00:00:00", ""},
       {"bad date", false, 0, "1970-01-01 00:00:00", ""},
       {"only name", false, 0, "1970-01-01 00:00:00", ""},
+      {"type=dir;size=7", false, 0, "1970-01-01 00:00:00", ""},  // facts are not read from names
       {"", false, 9, "1970-01-01 00:00:00", ""},
   };
-  for (std::size_t i = 0; i < 7; ++i) {
+  for (std::size_t i = 0; i < std::size(want); ++i) {
     const TFTPListRec& rec = *list.Items(i);
     SCOPED_TRACE(list.Lines()[i]);
     EXPECT_EQ(rec.FileName, want[i].name);
