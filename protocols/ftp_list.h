@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,10 @@ class TFTPList {
  private:
   double Now() const;
   void ApplyMonthnames() const;
+  std::string* FieldOf(char32_t mask_char);
+  std::optional<double> MatchedTime();
+  std::size_t TakeRun(std::u32string_view line, std::size_t lp, char32_t prev, bool last_in_mask);
+  std::size_t ReadParameter(std::u32string_view mask, std::size_t mp, char32_t prev);
 
   std::vector<std::unique_ptr<TFTPListRec>> List_;
   std::vector<std::string> Lines_;

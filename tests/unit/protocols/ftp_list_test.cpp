@@ -224,10 +224,16 @@ TEST(FtpListMasks, ParametersOfDirFlagBlockSizeAndMonthNames) {
   TFTPList list;
   FixClock(list, kNow);
   // "=" consumes one line character; its parameter comes from the mask alone.
-  list.Masks() = {"TTT=JANFEVMARAVRMAIJUNJULAGOSETOUTNOVDEZ DD YYYY n*", "d=X S=512 n*"};
-  list.Lines() = {"X  3  blocks", "-  7  plain", "OUT  07 2011 mes"};
+  list.Masks() = {"S=512 $S*$n*", "TTT=JANFEVMARAVRMAIJUNJULAGOSETOUTNOVDEZ DD YYYY n*",
+                  "d=X S=512 n*"};
+  // 2^54 blocks of 512 bytes do not fit 64 bits.
+  list.Lines() = {"X  3  blocks", "-  7  plain", "OUT  07 2011 mes", "1  8014398509481984 big",
+                  "1  8014398509481983 fits"};
   list.ParseLines();
-  ASSERT_EQ(list.Count(), 3u);
+  ASSERT_EQ(list.Count(), 5u);
+  EXPECT_EQ(list.Items(3)->FileName, "big");
+  EXPECT_EQ(list.Items(3)->FileSize, 0);
+  EXPECT_EQ(list.Items(4)->FileSize, 18014398509481983 * 512);
   EXPECT_EQ(list.Items(0)->FileName, "blocks");
   EXPECT_TRUE(list.Items(0)->Directory);
   EXPECT_EQ(list.Items(0)->FileSize, 3 * 512);
