@@ -345,6 +345,7 @@ Launch PrepareProFtpd(const std::string& program, const FtpServerInfo& info, boo
     << "WtmpLog off\nTransferLog none\nUseReverseDNS off\n"
     << "<IfModule mod_ctrls.c>\n  ControlsEngine off\n</IfModule>\n"
     << "<IfModule mod_cap.c>\n  CapabilitiesEngine off\n</IfModule>\n"
+    << "<IfModule mod_delay.c>\n  DelayEngine off\n</IfModule>\n"
     << "AuthOrder mod_auth_file.c mod_auth_unix.c\n"
     << "AuthUserFile " << (conf / "passwd").string() << "\n"
     << "AuthGroupFile " << (conf / "group").string() << "\n"
