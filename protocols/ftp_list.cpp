@@ -114,11 +114,20 @@ bool TFTPList::ParseEplfLine(const std::string& Line) {
     if (fact.empty() || fact[0] == '\t') break;
     const std::string_view value = std::string_view(fact).substr(1);
     switch (fact[0]) {
-      case '/': rec->Directory = true; break;
-      case 's': rec->FileSize = ListTextToInt64Def(value, 0); break;
-      case 'm': rec->FileTime = kUnixEpochDay + ListTextToInt64Def(value, 0) / 86400.0; break;
-      case 'r': rec->Readable = true; break;
-      default: break;
+      case '/':
+        rec->Directory = true;
+        break;
+      case 's':
+        rec->FileSize = ListTextToInt64Def(value, 0);
+        break;
+      case 'm':
+        rec->FileTime = kUnixEpochDay + ListTextToInt64Def(value, 0) / 86400.0;
+        break;
+      case 'r':
+        rec->Readable = true;
+        break;
+      default:
+        break;
     }
   }
   if (rec->FileName.empty() || IsDotEntry(*rec)) return false;
