@@ -19,6 +19,10 @@ struct LocaleTimeInfo {
 // The user's locale as it is now (LC_TIME / the user default locale).
 LocaleTimeInfo ReadUserLocaleTimeInfo();
 
+// A time of day "h<sep>mm[<sep>ss]" by the rules of `locale` (with an AM/PM designator before
+// or after it where the locale uses them) as a fraction of a day; -1.0 when it is none.
+double ParseLocaleTime(std::string_view text, const LocaleTimeInfo& locale);
+
 // Upper case of UTF-8 text by the user's locale rules.
 std::string UpperCaseByUserLocale(std::string_view utf8);
 

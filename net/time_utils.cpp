@@ -76,6 +76,7 @@ std::optional<int> SmallNumber(std::string_view text) {
 // 0 for AM and -1 when there is none.
 int TakeDesignator(std::string& text, const LocaleTimeInfo& locale) {
   const std::string upper = UpperCaseByUserLocale(text);
+  if (upper.size() != text.size()) return -1;  // cut positions must hold for both
   const std::string designators[2] = {UpperCaseByUserLocale(locale.am),
                                       UpperCaseByUserLocale(locale.pm)};
   for (int k = 0; k < 2; ++k) {
@@ -93,9 +94,10 @@ int TakeDesignator(std::string& text, const LocaleTimeInfo& locale) {
   return -1;
 }
 
-// "h<sep>mm[<sep>ss]" with an optional AM/PM designator where the locale uses them.
-double ParseLocaleTime(std::string text, const LocaleTimeInfo& locale) {
-  text = TrimSpaces(text);
+}  // namespace
+
+double ParseLocaleTime(std::string_view value, const LocaleTimeInfo& locale) {
+  std::string text = TrimSpaces(value);
   const int half = locale.twelve_hour ? TakeDesignator(text, locale) : -1;
   const std::string& sep = locale.time_separator;
   const std::optional<int> hours = SmallNumber(CutToken(text, sep));
@@ -112,8 +114,6 @@ double ParseLocaleTime(std::string text, const LocaleTimeInfo& locale) {
   }
   return (h * 3600 + *minutes * 60 + *seconds) / 86400.0;
 }
-
-}  // namespace
 
 void InitMonthTables() { FilledTables(); }
 
