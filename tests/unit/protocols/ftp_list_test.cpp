@@ -184,12 +184,14 @@ TEST(FtpListParse, ImpossibleDatesAreUnparsedAndTheListingGoesOn) {
   list.Lines() = {"-rw-r--r--   1 u g 10 Apr 31  2020 april31",
                   "-rw-r--r--   1 u g 10 Jan 02 24:00:00 2020 hour24",
                   "02-30-2020  10:00AM                 5 feb30",
+                  "A_LONG_NAME_FOR_A_VMS_FILE.TXT;1",
+                  "                    4/18    31-APR-2000 10:11:12  [GROUP,OWNER]  (RWED,,,)",
                   "-rw-r--r--   1 u g 10 Apr 30  2020 april30"};
   list.ParseLines();
   ASSERT_EQ(list.Count(), 1u);
   EXPECT_EQ(list.Items(0)->FileName, "april30");
-  EXPECT_EQ(list.UnparsedLines(),
-            (std::vector<std::string>{list.Lines()[0], list.Lines()[1], list.Lines()[2]}));
+  const std::vector<std::string>& lines = list.Lines();
+  EXPECT_EQ(list.UnparsedLines(), std::vector<std::string>(lines.begin(), lines.end() - 1));
 }
 
 TEST(FtpListParse, TwoLineEntryConsumesBothLines) {
@@ -203,6 +205,22 @@ TEST(FtpListParse, TwoLineEntryConsumesBothLines) {
   ASSERT_EQ(list.Count(), 2u);
   EXPECT_EQ(list.Items(0)->FileName, "FIRST_LONG_NAME_OF_A_FILE.DAT;1");
   EXPECT_EQ(list.Items(1)->FileName, "SECOND.TXT;3");
+}
+
+// A mask may continue on the next line where there is none: only the last line is used up.
+TEST(FtpListParse, ContinuationPastTheLastLine) {
+  TFTPList list;
+  FixClock(list, kNow);
+  list.Masks() = {"nnnnn YY MM DD\\", "n*\\"};
+  list.Lines() = {"last1 20 04 31"};
+  list.ParseLines();
+  EXPECT_EQ(list.Count(), 0u);
+  EXPECT_EQ(list.UnparsedLines(), std::vector<std::string>{"last1 20 04 31"});
+  list.Clear();
+  list.Lines() = {"alone"};
+  list.ParseLines();
+  ASSERT_EQ(list.Count(), 1u);
+  EXPECT_EQ(list.Items(0)->FileName, "alone");
 }
 
 TEST(FtpListParse, RecordsAccumulateUntilClear) {
