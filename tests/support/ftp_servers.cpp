@@ -413,6 +413,10 @@ std::unique_ptr<FtpServer> FtpServer::Start(FtpServerKind kind, const std::strin
   server->kind_ = kind;
   if (ParseFtpServerInfo(EnvText(FtpServerEnvName(kind)), server->info_)) return server;
 
+  if (!getpwnam(kUser)) {
+    error = std::string("the test account ") + kUser + " is missing: run scripts/setup as root";
+    return nullptr;
+  }
   // A free port may be taken between our look and the server's bind: try a few times.
   for (int attempt = 0; attempt < 3; ++attempt) {
     server->Stop();
