@@ -212,9 +212,12 @@ class TBlockSocket {
   void ConnectWithTimeout(const TVarSin& sin);
   bool WaitConnectOutcome(std::int32_t timeout);
   void ConvertPacketLineEnds(std::string& packet);
+  // Waits as a packet read does; the bytes the platform holds (at most 65536), or 0 with
+  // LastError 10054 (peer closed) or 10060 (nothing came in time).
+  std::int32_t WaitForNetworkData(std::int32_t timeout);
   std::string ReadPacketFromNetwork(std::int32_t timeout);
-  template <typename Sink>
-  std::int32_t ReadExact(std::int32_t length, std::int32_t timeout, Sink&& sink);
+  template <typename Room>
+  std::int32_t ReadExact(std::int32_t length, std::int32_t timeout, Room&& room);
   // select over copies of the socket set; true when one of the wanted sets became ready.
   bool WaitSelect(bool read, bool write, bool except, std::int32_t timeout);
   std::int32_t PendingSocketError();
