@@ -50,9 +50,9 @@ class TBlockSocket {
   bool InterPacketTimeout = true;     // false: a reader's timeout is the budget of the whole call
   std::int32_t SendMaxChunk = 65536;  // largest piece of one send call; block of sized reads
   std::int32_t NonblockSendTimeout = 15000;
-  std::int32_t HeartbeatRate = 0;     // ms; 0 = no heartbeat
-  std::int32_t ConnectionTimeout = 0; // ms; 0 = the platform's own connect attempt
-  void* Owner = nullptr;              // for the owner's use; never touched by the socket
+  std::int32_t HeartbeatRate = 0;      // ms; 0 = no heartbeat
+  std::int32_t ConnectionTimeout = 0;  // ms; 0 = the platform's own connect attempt
+  void* Owner = nullptr;               // for the owner's use; never touched by the socket
   // Aborts a running transfer at its next check point; may be set from any thread.
   std::atomic<bool> StopFlag{false};
 
@@ -62,7 +62,7 @@ class TBlockSocket {
   std::string LineBuffer() const { return line_buffer_.Str(); }
   void SetLineBuffer(std::string bytes) { line_buffer_.Assign(std::move(bytes)); }
   bool NonBlockMode() const { return non_block_mode_; }
-  void SetNonBlockMode(bool value);  // queued (applied at once when a handle exists)
+  void SetNonBlockMode(bool value);          // queued (applied at once when a handle exists)
   void SetMaxBandwidth(std::int32_t value);  // both directions
   TSocketFamily Family() const { return family_; }
   virtual void SetFamily(TSocketFamily value);
@@ -101,7 +101,7 @@ class TBlockSocket {
   virtual std::int32_t SendBuffer(const void* buffer, std::int32_t length);
   virtual void SendByte(std::uint8_t data);
   virtual void SendString(std::string_view data);
-  virtual void SendInteger(std::int32_t data);  // least significant byte first
+  virtual void SendInteger(std::int32_t data);    // least significant byte first
   virtual void SendBlock(std::string_view data);  // 4-byte length (LSB first), then the data
   virtual void SendStreamRaw(Stream& stream);
   virtual void SendStream(Stream& stream);      // 4-byte size prefix, LSB first

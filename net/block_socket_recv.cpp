@@ -122,7 +122,8 @@ std::string TBlockSocket::ReadPacketFromNetwork(std::int32_t timeout) {
 
 std::string TBlockSocket::RecvPacket(std::int32_t timeout) {
   ResetLastError();
-  std::string packet = line_buffer_.Empty() ? ReadPacketFromNetwork(timeout) : line_buffer_.TakeAll();
+  std::string packet =
+      line_buffer_.Empty() ? ReadPacketFromNetwork(timeout) : line_buffer_.TakeAll();
   ConvertPacketLineEnds(packet);
   ExceptCheck();
   return packet;
@@ -150,8 +151,10 @@ std::int32_t TBlockSocket::ReadExact(std::int32_t length, std::int32_t timeout, 
   };
   auto take_from_buffer = [&] {
     NormalizeBufferFront();
-    const auto take = std::min<std::size_t>(line_buffer_.Size(), static_cast<std::size_t>(length - got));
-    if (take > 0) std::memcpy(room(static_cast<std::size_t>(got), take), line_buffer_.View().data(), take);
+    const auto take =
+        std::min<std::size_t>(line_buffer_.Size(), static_cast<std::size_t>(length - got));
+    if (take > 0)
+      std::memcpy(room(static_cast<std::size_t>(got), take), line_buffer_.View().data(), take);
     line_buffer_.Consume(take);
     got += static_cast<std::int32_t>(take);
   };
@@ -164,8 +167,8 @@ std::int32_t TBlockSocket::ReadExact(std::int32_t length, std::int32_t timeout, 
       ResetLastError();
       const std::int32_t waiting = WaitForNetworkData(timeout);
       if (waiting > 0 && waiting <= length - got) {
-        const std::int32_t r =
-            RecvBuffer(room(static_cast<std::size_t>(got), static_cast<std::size_t>(waiting)), waiting);
+        const std::int32_t r = RecvBuffer(
+            room(static_cast<std::size_t>(got), static_cast<std::size_t>(waiting)), waiting);
         got += std::max(r, 0);
       } else if (waiting > 0) {
         // More is waiting than wanted: the whole packet is read and the surplus buffered.
@@ -184,7 +187,8 @@ std::int32_t TBlockSocket::ReadExact(std::int32_t length, std::int32_t timeout, 
 
 std::int32_t TBlockSocket::RecvBufferEx(void* buffer, std::int32_t length, std::int32_t timeout) {
   char* out = static_cast<char*>(buffer);
-  return ReadExact(length, timeout, [out](std::size_t offset, std::size_t) { return out + offset; });
+  return ReadExact(length, timeout,
+                   [out](std::size_t offset, std::size_t) { return out + offset; });
 }
 
 std::string TBlockSocket::RecvBufferStr(std::int32_t length, std::int32_t timeout) {
@@ -193,10 +197,11 @@ std::string TBlockSocket::RecvBufferStr(std::int32_t length, std::int32_t timeou
   // nothing until the bytes are there.
   std::string result;
   result.reserve(static_cast<std::size_t>(std::min<std::int32_t>(length, 65536)));
-  const std::int32_t got = ReadExact(length, timeout, [&result](std::size_t offset, std::size_t count) {
-    result.resize(offset + count);
-    return result.data() + offset;
-  });
+  const std::int32_t got =
+      ReadExact(length, timeout, [&result](std::size_t offset, std::size_t count) {
+        result.resize(offset + count);
+        return result.data() + offset;
+      });
   if (last_error_ != 0) return {};
   result.resize(static_cast<std::size_t>(got));
   return result;
@@ -217,7 +222,9 @@ std::uint8_t TBlockSocket::RecvByte(std::int32_t timeout) {
 std::int32_t TBlockSocket::RecvInteger(std::int32_t timeout) {
   const std::string bytes = RecvBufferStr(4, timeout);
   if (last_error_ != 0 || bytes.size() != 4) return 0;
-  const auto b = [&bytes](int i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])); };
+  const auto b = [&bytes](int i) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]));
+  };
   return static_cast<std::int32_t>(b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24);
 }
 

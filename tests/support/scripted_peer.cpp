@@ -199,8 +199,8 @@ struct ScriptedPeer::Impl {
     if (!EnsureConnection()) return false;
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-      int r = ::send(connection.Get(), bytes.data() + sent, static_cast<int>(bytes.size() - sent),
-                     0);
+      int r =
+          ::send(connection.Get(), bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
       if (r <= 0) {
         Fail("send failed: " + std::to_string(LastNetError()));
         return false;
