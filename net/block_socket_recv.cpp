@@ -2,6 +2,7 @@
 // receive buffer (packets, exact lengths, lines, integers, blocks, streams), plus peeking,
 // datagram receive and purging.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <thread>
 

@@ -325,6 +325,18 @@ ScriptedPeer& ScriptedPeer::Receive(std::size_t count) {
   return *this;
 }
 
+ScriptedPeer& ScriptedPeer::ReceiveUntil(std::string terminator) {
+  impl_->steps.push_back([terminator = std::move(terminator)](Impl& p) {
+    std::string got;
+    while (got.size() < terminator.size() ||
+           got.compare(got.size() - terminator.size(), terminator.size(), terminator) != 0) {
+      if (!p.ReceiveBytes(got.size() + 1, got, false)) return false;
+    }
+    return true;
+  });
+  return *this;
+}
+
 ScriptedPeer& ScriptedPeer::ReceiveUntilClose() {
   impl_->steps.push_back([](Impl& p) {
     std::string got;

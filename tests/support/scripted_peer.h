@@ -45,6 +45,8 @@ class ScriptedPeer {
   ScriptedPeer& Expect(std::string bytes);   // TCP: exactly that many bytes, compared;
                                              // UDP: one datagram, compared
   ScriptedPeer& Receive(std::size_t count);  // TCP: exactly `count` bytes; UDP: one datagram
+  ScriptedPeer& ReceiveUntil(std::string terminator);  // TCP: up to and including `terminator`
+                                                      // (e.g. "\r\n" or "\r\n\r\n")
   ScriptedPeer& ReceiveUntilClose();         // TCP: everything until the client closes
   ScriptedPeer& Wait(int ms);
   ScriptedPeer& Close();  // graceful close of the connection

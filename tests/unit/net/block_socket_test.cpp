@@ -21,7 +21,7 @@ using ::testing::Pair;
 
 TEST(BlockSocketConnect, ConnectSendReceiveCloseFireTheEventsInOrder) {
   ScriptedPeer peer;
-  peer.Expect("hello").Send("world\r\n").ReceiveUntilClose();
+  peer.ReceiveUntil("\r\n").Send("world\r\n").ReceiveUntilClose();
   peer.Start();
 
   TestTcpSocket socket;
@@ -35,7 +35,7 @@ TEST(BlockSocketConnect, ConnectSendReceiveCloseFireTheEventsInOrder) {
 
   socket.Connect("127.0.0.1", peer.PortText());
   ASSERT_EQ(socket.LastError(), 0);
-  socket.SendString("hello");
+  socket.SendString("hello\r\n");
   ASSERT_TRUE(socket.CanRead(5000));
   EXPECT_EQ(socket.RecvString(5000), "world");
   socket.CloseSocket();
@@ -43,15 +43,16 @@ TEST(BlockSocketConnect, ConnectSendReceiveCloseFireTheEventsInOrder) {
   EXPECT_THAT(events.All(),
               ElementsAre(Pair(HR_ResolvingBegin, address), Pair(HR_ResolvingEnd, address),
                           Pair(HR_SocketCreate, "IPv4"), Pair(HR_Connect, address),
-                          Pair(HR_WriteCount, "5"), Pair(HR_CanRead, ""), Pair(HR_ReadCount, "7"),
+                          Pair(HR_WriteCount, "7"), Pair(HR_CanRead, ""), Pair(HR_ReadCount, "7"),
                           Pair(HR_SocketClose, "")));
-  EXPECT_THAT(monitored, ElementsAre(Pair(true, "hello"), Pair(false, "world\r\n")));
-  EXPECT_EQ(socket.SendCounter(), 5);
+  EXPECT_THAT(monitored, ElementsAre(Pair(true, "hello\r\n"), Pair(false, "world\r\n")));
+  EXPECT_EQ(socket.SendCounter(), 7);
   EXPECT_EQ(socket.RecvCounter(), 7);
   EXPECT_EQ(socket.GetRemoteSinPort(), peer.Port());
   EXPECT_EQ(socket.GetRemoteSinIP(), "127.0.0.1");
   ASSERT_TRUE(peer.WaitDone());
   EXPECT_THAT(peer.Failures(), IsEmpty());
+  EXPECT_EQ(peer.Received(), "hello\r\n");
 }
 
 TEST(BlockSocketConnect, WithConnectTimeoutTheWaitIsReportedAndModeRestored) {

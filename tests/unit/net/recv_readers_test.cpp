@@ -170,6 +170,15 @@ TEST(RecvExact, TimeoutAndPeerCloseDropWhatWasRead) {
   }
 }
 
+TEST(RecvExact, WholeCallBudgetOfMinusOneNeverExpires) {
+  ScriptedPeer peer;
+  peer.Send("ab").Wait(150).Send("cd").Stall();
+  Connected client(peer);
+  client.socket.InterPacketTimeout = false;
+  EXPECT_EQ(client.socket.RecvBufferStr(4, -1), "abcd");
+  EXPECT_EQ(client.socket.LastError(), 0);
+}
+
 TEST(RecvBlockTest, LengthPrefixedBlock) {
   ScriptedPeer peer;
   peer.Send(std::string("\x03\x00\x00\x00"
