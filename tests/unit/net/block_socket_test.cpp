@@ -114,6 +114,21 @@ TEST(BlockSocketConnect, ConnectTimeoutEndsWithTimedOut) {
   EXPECT_THAT(events.Only({HR_Error}), ElementsAre(Pair(HR_Error, "10060,Connection timed out")));
 }
 
+TEST(BlockSocketConnect, UnresolvableAddressCreatesNoHandle) {
+  TestTcpSocket socket;
+  EventRecorder events;
+  events.Attach(socket);
+  socket.Connect("127.0.0.1", "no-such-service-here");
+  const std::int32_t code = socket.LastError();
+  EXPECT_NE(code, 0);
+  EXPECT_EQ(socket.Socket(), ws::kInvalidSocket);
+  EXPECT_THAT(events.All(),
+              ElementsAre(Pair(HR_ResolvingBegin, "127.0.0.1:no-such-service-here"),
+                          Pair(HR_ResolvingEnd, ":0"),
+                          Pair(HR_Error, std::to_string(code) + "," + socket.LastErrorDesc()),
+                          Pair(HR_Connect, "127.0.0.1:no-such-service-here")));
+}
+
 TEST(BlockSocketConnect, RaiseExceptThrowsInsteadOfFinishingTheOperation) {
   const std::string port = ClosedLoopbackPort();
   TestTcpSocket socket;
