@@ -369,7 +369,10 @@ void TBlockSocket::SetTimeout(std::int32_t timeout) {
 void TBlockSocket::CloseSocket() { AbortSocket(); }
 
 void TBlockSocket::AbortSocket() {
-  if (socket_ != ws::kInvalidSocket) Entries().closesocket(socket_);
+  // A socket that outlives the interface (destroyed after its shut-down) has nothing to close.
+  if (socket_ != ws::kInvalidSocket && Entries().closesocket != nullptr) {
+    Entries().closesocket(socket_);
+  }
   socket_ = ws::kInvalidSocket;
   option_queue_.clear();
   FireStatus(HR_SocketClose, "");
