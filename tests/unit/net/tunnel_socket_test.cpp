@@ -2,6 +2,7 @@
 // success and the ways a proxy can refuse, close, stay silent or flood.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,10 @@ class TunnelSocket : public ::testing::Test {
     EXPECT_TRUE(proxy.Failures().empty()) << proxy.Failures().front();
   }
 
-  ScriptedPeer proxy;
-  TTCPBlockSocket socket;
   std::vector<std::string> events;  // HR_Connect and HR_Error values
   int after_connect = 0;
+  ScriptedPeer proxy;
+  TTCPBlockSocket socket;  // after what its handlers touch: destroyed first
 };
 
 TEST_F(TunnelSocket, ConnectWithCredentialsCarriesTheStream) {
@@ -81,6 +82,8 @@ struct Refusal {
   bool close_after;    // the proxy closes instead of waiting
   int error;
 };
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
+
 
 class TunnelRefusal : public TunnelSocket, public ::testing::WithParamInterface<Refusal> {};
 
