@@ -63,12 +63,13 @@ TEST_F(TunnelSocket, ConnectWithCredentialsCarriesTheStream) {
   ExpectProxyDone();
 }
 
+// The port goes out as a number even when given as a service name.
 TEST_F(TunnelSocket, Ip6TargetIsBracketedWithoutCredentials) {
   proxy.Expect("CONNECT [::1]:443 HTTP/1.0\r\n\r\n")
       .Send("HTTP/1.1 200 OK\r\n\r\n")
       .ReceiveUntilClose();
   proxy.Start();
-  socket.Connect("::1", "443");
+  socket.Connect("::1", "https");
   ASSERT_EQ(socket.LastError(), 0) << socket.LastErrorDesc();
   EXPECT_EQ(socket.GetRemoteSinIP(), "[::1]");
   EXPECT_EQ(socket.GetRemoteSinPort(), 443);
