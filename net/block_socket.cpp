@@ -31,10 +31,9 @@ std::string PackLongLE(std::uint32_t value) { return PackLongBE(SwapLongBytes(va
 
 const char* HookReasonName(THookSocketReason reason) {
   static constexpr const char* kNames[] = {
-      "HR_ResolvingBegin", "HR_ResolvingEnd", "HR_SocketCreate", "HR_SocketClose",
-      "HR_Bind",           "HR_Connect",      "HR_CanRead",      "HR_CanWrite",
-      "HR_Listen",         "HR_Accept",       "HR_ReadCount",    "HR_WriteCount",
-      "HR_Wait",           "HR_Error"};
+      "HR_ResolvingBegin", "HR_ResolvingEnd", "HR_SocketCreate", "HR_SocketClose", "HR_Bind",
+      "HR_Connect",        "HR_CanRead",      "HR_CanWrite",     "HR_Listen",      "HR_Accept",
+      "HR_ReadCount",      "HR_WriteCount",   "HR_Wait",         "HR_Error"};
   return reason <= HR_Error ? kNames[reason] : "HR_?";
 }
 
@@ -661,8 +660,8 @@ std::int32_t TBlockSocket::WaitingData() {
   return static_cast<std::int32_t>(std::min<std::uint32_t>(count, 65536));
 }
 
-bool TBlockSocket::GroupCanRead(const std::vector<TBlockSocket*>& socket_list,
-                                std::int32_t timeout, std::vector<TBlockSocket*>& can_read_list) {
+bool TBlockSocket::GroupCanRead(const std::vector<TBlockSocket*>& socket_list, std::int32_t timeout,
+                                std::vector<TBlockSocket*>& can_read_list) {
   TFDSet set;
   FdSetZero(set);
   TSocket highest = 0;
