@@ -24,7 +24,8 @@ HRESULT GetDispatchProperty(IDispatch* object, const wchar_t* name, ComPtr<IDisp
   if (FAILED(hr)) return hr;
   DISPPARAMS none{};
   Variant result;
-  hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.Get(), nullptr, nullptr);
+  hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.Get(),
+                      nullptr, nullptr);
   if (FAILED(hr)) return hr;
   if (V_VT(result.Get()) != VT_DISPATCH || !V_DISPATCH(result.Get())) return DISP_E_TYPEMISMATCH;
   IDispatch* object_value = V_DISPATCH(result.Get());
@@ -40,8 +41,8 @@ HRESULT PutProperty(IDispatch* object, const wchar_t* name, VARIANT& value) {
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS params{&value, &named, 1, 1};
   EXCEPINFO exception{};
-  const HRESULT result =
-      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, &exception, nullptr);
+  const HRESULT result = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
+                                        &params, nullptr, &exception, nullptr);
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrDescription);
   SysFreeString(exception.bstrHelpFile);
@@ -59,7 +60,8 @@ HRESULT CallWithDispatch(IDispatch* object, const wchar_t* method, IDispatch* ar
   V_VT(&arg) = VT_DISPATCH;
   V_DISPATCH(&arg) = argument;  // borrowed: not cleared here
   DISPPARAMS params{&arg, nullptr, 1, 0};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        nullptr, nullptr);
 }
 
 }  // namespace ov::win32

@@ -29,7 +29,9 @@ std::string DescribePort(IDispatch* port, const std::string& name, int port_numb
   V_BSTR(text.Get()) = SysAllocString(Widen(name).c_str());
   HRESULT hr = win32::PutProperty(port, L"Name", *text.Get());
   if (FAILED(hr)) return HresultText("FWOpenPort.Name", hr);
-  const Setting settings[] = {{L"Protocol", VT_I4, 6}, {L"Port", VT_I4, port_number}, {L"Scope", VT_I4, 0},
+  const Setting settings[] = {{L"Protocol", VT_I4, 6},
+                              {L"Port", VT_I4, port_number},
+                              {L"Scope", VT_I4, 0},
                               {L"Enabled", VT_BOOL, 0}};
   for (const Setting& s : settings) {
     VARIANT value;

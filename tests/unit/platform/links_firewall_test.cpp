@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstdlib>
 
@@ -35,7 +35,8 @@ struct LinkFields {
 LinkFields ReadLink(const std::string& link_path) {
   win32::ComPtr<IShellLinkW> link;
   win32::ComPtr<IPersistFile> file;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.OutVoid())) ||
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              link.OutVoid())) ||
       FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid())) ||
       FAILED(file->Load(Widen(link_path).c_str(), STGM_READ))) {
     return {};
@@ -59,7 +60,8 @@ TEST_F(ShellLinks, SavedLinkReadsBackWithPathArgumentsAndFolder) {
   const std::string folder = test::MakeTempFolder();
   test::WriteWholeFile(folder + "Ovilar.exe", "MZ");
   Win32ShortcutMaker maker;
-  const ShortcutResult result = maker.SaveLink(folder + "Ovilar.exe.lnk", folder + "Ovilar.exe", "/banco", folder);
+  const ShortcutResult result =
+      maker.SaveLink(folder + "Ovilar.exe.lnk", folder + "Ovilar.exe", "/banco", folder);
   ASSERT_EQ(result.State, ShortcutResult::Status::Saved) << result.Error;
   const LinkFields fields = ReadLink(folder + "Ovilar.exe.lnk");
   EXPECT_EQ(fields.Path, folder + "Ovilar.exe");
@@ -96,7 +98,8 @@ class RecordingFirewall : public Firewall {
 
 class RecordingShell : public ShellRunner {
  public:
-  bool RunAndWait(const std::string& f, const std::string& d, const std::function<void()>& p) override {
+  bool RunAndWait(const std::string& f, const std::string& d,
+                  const std::function<void()>& p) override {
     return real.RunAndWait(f, d, p);
   }
   bool StartHidden(const std::string& file, const std::string& parameters) override {
@@ -120,10 +123,11 @@ TEST(FirewallProbe, AddsThePortTheWayTheVersionSays) {
   const OsVersion version = Win32SystemInfo().Version();
   const int code = WindowsVersionCode(version);
   const std::string error = AddFirewallPort(firewall, shell, "Firebird", 3050, code);
-  test::WriteWholeFile(out, "version=" + std::to_string(version.MajorVersion) + "." +
-                                std::to_string(version.MinorVersion) + "\ncode=" + std::to_string(code) +
-                                "\nautomation=" + std::to_string(firewall.calls) + "\nerror=" + error +
-                                "\nnetsh=" + shell.command + "\nstarted=" + (shell.started ? "1" : "0") + "\n");
+  test::WriteWholeFile(
+      out, "version=" + std::to_string(version.MajorVersion) + "." +
+               std::to_string(version.MinorVersion) + "\ncode=" + std::to_string(code) +
+               "\nautomation=" + std::to_string(firewall.calls) + "\nerror=" + error +
+               "\nnetsh=" + shell.command + "\nstarted=" + (shell.started ? "1" : "0") + "\n");
   CoUninitialize();
 }
 
@@ -155,7 +159,8 @@ TEST(FirewallByVersion, WindowsSevenRunsNetsh) {
   const std::string report = ProbeUnder("win7");
   EXPECT_NE(report.find("version=6.1\n"), std::string::npos) << report;
   EXPECT_NE(report.find("code=3\nautomation=0\nerror=\n"
-                        "netsh=netsh.exe advfirewall firewall add rule name = \"Firebird\" dir = in action = allow "
+                        "netsh=netsh.exe advfirewall firewall add rule name = \"Firebird\" dir = "
+                        "in action = allow "
                         "protocol = TCP localport = 3050\nstarted=1\n"),
             std::string::npos)
       << report;

@@ -15,14 +15,16 @@ const std::string kUninstall = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 // Uninstall entries written with reg.exe, removed again when the test ends.
 class UninstallEntries : public ::testing::Test {
  protected:
-  void Add(const std::string& key, const std::string& value, const std::string& type, const std::string& data) {
+  void Add(const std::string& key, const std::string& value, const std::string& type,
+           const std::string& data) {
     keys_.push_back(key);
-    ASSERT_EQ(test::RunCommand("reg add \"" + kUninstall + key + "\" /v " + value + " /t " + type + " /d \"" + data +
-                               "\" /f /reg:32"),
+    ASSERT_EQ(test::RunCommand("reg add \"" + kUninstall + key + "\" /v " + value + " /t " + type +
+                               " /d \"" + data + "\" /f /reg:32"),
               0);
   }
   ~UninstallEntries() override {
-    for (const std::string& key : keys_) test::RunCommand("reg delete \"" + kUninstall + key + "\" /f /reg:32");
+    for (const std::string& key : keys_)
+      test::RunCommand("reg delete \"" + kUninstall + key + "\" /f /reg:32");
   }
   Win32RegistryReader registry;
   // Eight characters unique to this run, so parallel tests never see each other's entries.
@@ -42,11 +44,14 @@ TEST_F(UninstallEntries, LastMatchingEntryInListingOrderWins) {
   Add(a, "UninstallString", "REG_SZ", "C:\\Program Files\\Firebird\\Firebird_2_5\\unins000.exe");
   Add(b, "DisplayName", "REG_SZ", prefix + " ODBC");
   Add(b, "UninstallString", "REG_SZ", "C:\\Program Files\\Firebird\\Firebird_ODBC\\unins001.exe");
-  const auto names = registry.SubKeyNames(RegistryRoot::LocalMachine, kUninstallKeyPath, RegistryView::View32);
+  const auto names =
+      registry.SubKeyNames(RegistryRoot::LocalMachine, kUninstallKeyPath, RegistryView::View32);
   ASSERT_TRUE(names.has_value());
-  const auto pos_a = std::find(names->begin(), names->end(), a), pos_b = std::find(names->begin(), names->end(), b);
+  const auto pos_a = std::find(names->begin(), names->end(), a),
+             pos_b = std::find(names->begin(), names->end(), b);
   ASSERT_TRUE(pos_a != names->end() && pos_b != names->end());
-  const std::string last = pos_a < pos_b ? "Firebird_ODBC\\unins001.exe" : "Firebird_2_5\\unins000.exe";
+  const std::string last =
+      pos_a < pos_b ? "Firebird_ODBC\\unins001.exe" : "Firebird_2_5\\unins000.exe";
   EXPECT_EQ(FindUninstallString(registry, prefix), "C:\\Program Files\\Firebird\\" + last);
 }
 
@@ -56,8 +61,9 @@ TEST_F(UninstallEntries, NonStringValueIsReportedByTheReaderAndSkippedByTheLooku
   Add(broken, "UninstallString", "REG_DWORD", "5");
   Add(good, "DisplayName", "REG_SZ", prefix + " Server");
   Add(good, "UninstallString", "REG_EXPAND_SZ", "C:\\Fb\\Firebird_3_0\\unins000.exe");
-  const RegistryString value = registry.ReadString(RegistryRoot::LocalMachine, std::string(kUninstallKeyPath) + "\\" +
-                                                   broken, "UninstallString", RegistryView::View32);
+  const RegistryString value = registry.ReadString(RegistryRoot::LocalMachine,
+                                                   std::string(kUninstallKeyPath) + "\\" + broken,
+                                                   "UninstallString", RegistryView::View32);
   EXPECT_EQ(value.State, RegistryString::Status::NotString);
   EXPECT_EQ(value.Error, "Invalid data type for 'UninstallString'");
   EXPECT_EQ(FindUninstallString(registry, prefix), "C:\\Fb\\Firebird_3_0\\unins000.exe");
@@ -68,20 +74,29 @@ TEST_F(UninstallEntries, MissingValueReadsEmptyAndMissingKeyDoesNotOpen) {
   const std::string entry = test::UniqueName("C_");
   Add(entry, "DisplayName", "REG_SZ", prefix + " Ol\u00e1");
   const std::string path = std::string(kUninstallKeyPath) + "\\" + entry;
-  EXPECT_EQ(registry.ReadString(RegistryRoot::LocalMachine, path, "DisplayName", RegistryView::View32).Value,
-            prefix + " Ol\u00e1");
-  EXPECT_EQ(registry.ReadString(RegistryRoot::LocalMachine, path, "UninstallString", RegistryView::View32).State,
-            RegistryString::Status::Missing);
-  EXPECT_EQ(registry.ReadString(RegistryRoot::LocalMachine, path + "_gone", "X", RegistryView::View32).State,
-            RegistryString::Status::KeyNotOpened);
-  EXPECT_FALSE(registry.SubKeyNames(RegistryRoot::LocalMachine, path + "_gone", RegistryView::View32).has_value());
+  EXPECT_EQ(
+      registry.ReadString(RegistryRoot::LocalMachine, path, "DisplayName", RegistryView::View32)
+          .Value,
+      prefix + " Ol\u00e1");
+  EXPECT_EQ(
+      registry.ReadString(RegistryRoot::LocalMachine, path, "UninstallString", RegistryView::View32)
+          .State,
+      RegistryString::Status::Missing);
+  EXPECT_EQ(
+      registry.ReadString(RegistryRoot::LocalMachine, path + "_gone", "X", RegistryView::View32)
+          .State,
+      RegistryString::Status::KeyNotOpened);
+  EXPECT_FALSE(
+      registry.SubKeyNames(RegistryRoot::LocalMachine, path + "_gone", RegistryView::View32)
+          .has_value());
 }
 
 TEST(Win32Registry, ExplorerKeyIsCreatedAndTheDesktopIsKnown) {
   Win32RegistryReader registry;
   const std::string key = "Software\\OvilarTests\\" + test::UniqueName("K");
   EXPECT_TRUE(registry.EnsureKey(RegistryRoot::CurrentUser, key));
-  EXPECT_TRUE(registry.SubKeyNames(RegistryRoot::CurrentUser, key, RegistryView::View32).has_value());
+  EXPECT_TRUE(
+      registry.SubKeyNames(RegistryRoot::CurrentUser, key, RegistryView::View32).has_value());
   test::RunCommand("reg delete \"HKCU\\" + key + "\" /f");
 }
 
@@ -90,7 +105,8 @@ class Services : public ::testing::Test {
  protected:
   void Create(const std::string& name) {
     created_.push_back(name);
-    ASSERT_EQ(test::RunCommand("sc create " + name + " binPath= C:\\windows\\system32\\notepad.exe"), 0);
+    ASSERT_EQ(
+        test::RunCommand("sc create " + name + " binPath= C:\\windows\\system32\\notepad.exe"), 0);
   }
   void Delete(const std::string& name) { test::RunCommand("sc delete " + name); }
   ~Services() override {

@@ -5,11 +5,11 @@
 #include <windows.h>
 
 #include "installer/batch_script.h"
+#include "installer/install_context.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_ini_writer.h"
 #include "platform/win32/win32_shell_runner.h"
 #include "platform/win32/win32_system_info.h"
-#include "installer/install_context.h"
 #include "unit/platform/wine_helpers.h"
 
 namespace ov {
@@ -22,8 +22,8 @@ TEST(Win32ShellRunner, RunsABatchFileToItsEndInTheWorkingFolderWhileMessagesFlow
   const std::string script = folder + "passo.bat";
   Win32FileSystem files;
   ASSERT_EQ(WriteScript(files, script,
-                        {"@echo off", "for /L %%i in (1,1,300) do echo %%i > contagem.txt", "cd > onde.txt",
-                         "echo fim> fim.txt"}),
+                        {"@echo off", "for /L %%i in (1,1,300) do echo %%i > contagem.txt",
+                         "cd > onde.txt", "echo fim> fim.txt"}),
             0);
   MSG msg;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make sure this thread has a queue
@@ -36,7 +36,8 @@ TEST(Win32ShellRunner, RunsABatchFileToItsEndInTheWorkingFolderWhileMessagesFlow
   ASSERT_TRUE(runner.RunAndWait(script, folder, pump));
   EXPECT_EQ(test::ReadWholeFile(folder + "fim.txt"), "fim\r\n");  // finished before returning
   std::string where = test::ReadWholeFile(folder + "onde.txt");
-  while (!where.empty() && (where.back() == '\n' || where.back() == '\r' || where.back() == ' ')) where.pop_back();
+  while (!where.empty() && (where.back() == '\n' || where.back() == '\r' || where.back() == ' '))
+    where.pop_back();
   EXPECT_EQ(where + "\\", folder);
   EXPECT_EQ(seen, 1);
 }
@@ -55,7 +56,9 @@ TEST(Win32FileSystem, ScriptBytesFoldersCopiesAndErrorCodes) {
   EXPECT_TRUE(files.DirectoryExists(nested));
 
   const std::string script = nested + "desc.bat";
-  ASSERT_EQ(WriteScript(files, script, ExtractionScript("C:\\Ovilar_Conserto\\", "C:\\Ovilar_Conserto\\a.rar")), 0);
+  ASSERT_EQ(WriteScript(files, script,
+                        ExtractionScript("C:\\Ovilar_Conserto\\", "C:\\Ovilar_Conserto\\a.rar")),
+            0);
   EXPECT_EQ(test::ReadWholeFile(script).substr(0, 33), "@echo Descompactando execut\xE1vel\r\n");
   EXPECT_EQ(WriteScript(files, folder + "falta\\desc.bat", {"x"}), 3);  // missing folder
 
@@ -72,16 +75,24 @@ TEST(Win32FileSystem, ScriptBytesFoldersCopiesAndErrorCodes) {
 TEST(Win32IniWriter, SetsOneKeyAndKeepsTheRest) {
   const std::string folder = test::MakeTempFolder();
   const std::string ini = folder + "ConfRede.ini";
-  test::WriteWholeFile(ini, "[Outra]\r\nchave=valor\r\n[Acesso]\r\nBancoDeDados=antigo\r\nUsuario=sysdba\r\n");
+  test::WriteWholeFile(
+      ini, "[Outra]\r\nchave=valor\r\n[Acesso]\r\nBancoDeDados=antigo\r\nUsuario=sysdba\r\n");
   Win32IniWriter writer;
-  EXPECT_EQ(writer.WriteString(ini, "Acesso", "BancoDeDados", "C:\\Ovilar_Conserto\\DBOVILAR_KOVRA.FDB"), "");
+  EXPECT_EQ(
+      writer.WriteString(ini, "Acesso", "BancoDeDados", "C:\\Ovilar_Conserto\\DBOVILAR_KOVRA.FDB"),
+      "");
   EXPECT_EQ(test::ReadWholeFile(ini),
-            "[Outra]\r\nchave=valor\r\n[Acesso]\r\nBancoDeDados=C:\\Ovilar_Conserto\\DBOVILAR_KOVRA.FDB\r\n"
+            "[Outra]\r\nchave=valor\r\n[Acesso]\r\nBancoDeDados=C:\\Ovilar_Conserto\\DBOVILAR_"
+            "KOVRA.FDB\r\n"
             "Usuario=sysdba\r\n");
 
   const std::string fresh = folder + "Novo.ini";
   EXPECT_EQ(writer.WriteString(fresh, "Acesso", "BancoDeDados", "X"), "");
   EXPECT_NE(test::ReadWholeFile(fresh).find("[Acesso]\r\nBancoDeDados=X"), std::string::npos);
+
+  const std::string unwritable = folder + "falta\\ConfRede.ini";
+  EXPECT_EQ(writer.WriteString(unwritable, "Acesso", "BancoDeDados", "X"),
+            "Unable to write to " + unwritable);
 }
 
 TEST(Win32SystemInfo, WindowsFolderAndSystemDriveGiveTheDrive) {

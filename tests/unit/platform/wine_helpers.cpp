@@ -35,12 +35,14 @@ int RunCommand(const std::string& command_line, const std::string& extra_environ
   PROCESS_INFORMATION process{};
   if (!extra_environment.empty()) {
     const std::string name = extra_environment.substr(0, extra_environment.find('='));
-    SetEnvironmentVariableW(Widen(name).c_str(), Widen(extra_environment.substr(name.size() + 1)).c_str());
+    SetEnvironmentVariableW(Widen(name).c_str(),
+                            Widen(extra_environment.substr(name.size() + 1)).c_str());
   }
-  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                      nullptr, &startup, &process);
+  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
   if (!extra_environment.empty()) {
-    SetEnvironmentVariableW(Widen(extra_environment.substr(0, extra_environment.find('='))).c_str(), nullptr);
+    SetEnvironmentVariableW(Widen(extra_environment.substr(0, extra_environment.find('='))).c_str(),
+                            nullptr);
   }
   if (!started) return -1;
   WaitForSingleObject(process.hProcess, 120000);
