@@ -35,22 +35,27 @@ std::optional<std::vector<std::string>> Win32ServiceList::ServiceNames(const std
   const Manager manager = OpenManager(machine);
   if (!manager) return std::nullopt;
   std::vector<std::string> names;
-  std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));  // aligned for the records
+  std::vector<std::uint64_t> buffer(page_bytes_ / sizeof(std::uint64_t) + 1);  // aligned records
   DWORD resume = 0;
-  for (;;) {
+  while (buffer.size() * sizeof(std::uint64_t) <= (64u << 20)) {
+    const DWORD resume_before = resume;
     DWORD needed = 0;
     DWORD count = 0;
     auto* records = reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data());
     const BOOL done = EnumServicesStatusW(manager.get(), type, state, records,
                                           static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t)),
                                           &needed, &count, &resume);
-    const DWORD error = done ? ERROR_SUCCESS : GetLastError();
-    for (DWORD i = 0; i < count; ++i) names.push_back(Narrow(records[i].lpServiceName));
-    if (done || error != ERROR_MORE_DATA) break;
-    if (count == 0) {
-      if (needed <= buffer.size() * sizeof(std::uint64_t)) break;  // no progress possible
-      buffer.resize(needed / sizeof(std::uint64_t) + 1);
+    const bool more = !done && GetLastError() == ERROR_MORE_DATA;
+    if (more && (count == 0 || resume == resume_before)) {
+      // No room for one record, or a manager that does not advance the resume handle: start
+      // over with room for everything that is left.
+      names.clear();
+      resume = 0;
+      buffer.resize(buffer.size() * 2 + needed / sizeof(std::uint64_t) + 1);
+      continue;
     }
+    for (DWORD i = 0; i < count; ++i) names.push_back(Narrow(records[i].lpServiceName));
+    if (!more) break;
   }
   return names;
 }

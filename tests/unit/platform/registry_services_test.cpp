@@ -130,6 +130,17 @@ TEST_F(Services, KeyNamesCompareIgnoringAsciiCase) {
   EXPECT_GT(all->size(), 1u);
 }
 
+// A page too small for even one record forces the resume loop through the whole list.
+TEST_F(Services, SmallPagesStillSeeEveryService) {
+  const std::string name = test::UniqueName("ovpage");
+  Create(name);
+  const auto whole = services.ServiceNames("", kServiceStateAll, kServiceTypeWin32);
+  const auto paged = Win32ServiceList(16).ServiceNames("", kServiceStateAll, kServiceTypeWin32);
+  ASSERT_TRUE(whole.has_value() && paged.has_value());
+  EXPECT_EQ(*paged, *whole);
+  EXPECT_TRUE(std::find(paged->begin(), paged->end(), name) != paged->end());
+}
+
 TEST_F(Services, FirebirdIsFoundUnderEitherServiceName) {
   Create("Firebird");
   EXPECT_TRUE(FirebirdServicePresent(services));
