@@ -112,11 +112,10 @@ class RecordingShell : public ShellRunner {
   bool started = false;
 };
 
-// Run in a copy of this program whose Windows version Wine is told to report; writes what
-// happened into the file named by OV_FIREWALL_PROBE.
-TEST(FirewallProbe, AddsThePortTheWayTheVersionSays) {
-  const char* out = std::getenv("OV_FIREWALL_PROBE");
-  if (!out) GTEST_SKIP() << "runs only inside the version tests";
+// In a copy of this program whose Windows version Wine is told to report (OV_FIREWALL_PROBE
+// names the report file): adds the port as the installer does, writes what happened and exits
+// before any test runs.
+void RunFirewallProbe(const char* report) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   RecordingFirewall firewall;
   RecordingShell shell;
@@ -124,12 +123,24 @@ TEST(FirewallProbe, AddsThePortTheWayTheVersionSays) {
   const int code = WindowsVersionCode(version);
   const std::string error = AddFirewallPort(firewall, shell, "Firebird", 3050, code);
   test::WriteWholeFile(
-      out, "version=" + std::to_string(version.MajorVersion) + "." +
-               std::to_string(version.MinorVersion) + "\ncode=" + std::to_string(code) +
-               "\nautomation=" + std::to_string(firewall.calls) + "\nerror=" + error +
-               "\nnetsh=" + shell.command + "\nstarted=" + (shell.started ? "1" : "0") + "\n");
+      report, "version=" + std::to_string(version.MajorVersion) + "." +
+                  std::to_string(version.MinorVersion) + "\ncode=" + std::to_string(code) +
+                  "\nautomation=" + std::to_string(firewall.calls) + "\nerror=" + error +
+                  "\nnetsh=" + shell.command + "\nstarted=" + (shell.started ? "1" : "0") + "\n");
   CoUninitialize();
 }
+
+class FirewallProbeEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (const char* report = std::getenv("OV_FIREWALL_PROBE")) {
+      RunFirewallProbe(report);
+      std::exit(0);
+    }
+  }
+};
+[[maybe_unused]] ::testing::Environment* const kFirewallProbe =
+    ::testing::AddGlobalTestEnvironment(new FirewallProbeEnvironment);
 
 // Copies this test program under a unique name, makes Wine report `wine_version` to it, runs the
 // probe in it and returns the probe's report.
@@ -143,7 +154,7 @@ std::string ProbeUnder(const std::string& wine_version) {
   const std::string key = "HKCU\\Software\\Wine\\AppDefaults\\" + exe_name;
   test::RunCommand("reg add \"" + key + "\" /v Version /d " + wine_version + " /f");
   const std::string report = folder + "report.txt";
-  test::RunCommand("\"" + exe + "\" --gtest_filter=FirewallProbe.*", "OV_FIREWALL_PROBE=" + report);
+  test::RunCommand("\"" + exe + "\"", "OV_FIREWALL_PROBE=" + report);
   test::RunCommand("reg delete \"" + key + "\" /f");
   DeleteFileW(Widen(exe).c_str());
   return test::ReadWholeFile(report);
