@@ -55,14 +55,13 @@ class InstallationWorkflow::Steps {
       FetchDatabasePack("Fazendo download do banco 3.0", "Banco30.rar");
     Configure();
     Begin("Registrando DLLs");
-    RunScript(ip_ + "instala.bat");
+    RunAndWait(ip_ + "instala.bat");
     CreateShortcuts();
     Begin("Adicionando permiss\u00e3o do Firewall");
     const int code = WindowsVersionCode(w_.platform_.System.Version());
     const std::string error =
         AddFirewallPort(w_.platform_.FirewallRules, w_.platform_.Shell, "Firebird", 3050, code);
     if (!error.empty()) throw StepFailure{"Falha ao liberar a porta 3050 no Firewall: " + error};
-    CheckCancel();
   }
 
  private:
@@ -90,7 +89,7 @@ class InstallationWorkflow::Steps {
     w_.ui_.AddLog("Desinstalando versao 1.5 ou 2.1");
     const std::string script = ip_ + "desinstalandobanco.bat";
     WriteOrFail(script, UninstallScript(FindUninstallString(w_.platform_.Registry, "Firebird")));
-    RunScript(script);
+    RunAndWait(script);
   }
 
   void InstallServer() {
@@ -102,7 +101,7 @@ class InstallationWorkflow::Steps {
     Begin("Instalando Firebird 3.0");
     const std::string script = ip_ + "instalandoversao.bat";
     WriteOrFail(script, ServerSetupScript(ip_, request_.DatabasePack));
-    RunScript(script);
+    RunAndWait(script);
   }
 
   void FetchDatabasePack(const std::string& log_line, const std::string& archive) {
@@ -165,7 +164,7 @@ class InstallationWorkflow::Steps {
     BackUpDatabase();
     const std::string script = ip_ + "desc.bat";
     WriteOrFail(script, ExtractionScript(ip_, archive_path));
-    RunScript(script);
+    RunAndWait(script);
     if (files().FileExists(script)) files().RemoveFile(script);
     RestoreDatabase();
   }
@@ -202,7 +201,7 @@ class InstallationWorkflow::Steps {
       throw StepFailure{"Falha ao gravar o arquivo " + path + ": " + IoErrorText(code)};
   }
 
-  void RunScript(const std::string& path) {
+  void RunAndWait(const std::string& path) {
     const auto pump = [this] { w_.ui_.ProcessMessages(); };
     if (!w_.platform_.Shell.RunAndWait(path, ip_, pump))
       w_.ui_.AddLog("N\u00e3o foi poss\u00edvel executar " + path);
