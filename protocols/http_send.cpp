@@ -1,5 +1,6 @@
 #include "protocols/http_send.h"
 
+#include "net/ansi.h"
 #include "net/codec.h"
 #include "net/text_to_int.h"
 #include "net/text_utils.h"
@@ -93,6 +94,7 @@ bool THTTPSend::HTTPMethod(std::string_view method, std::string_view url) {
   FUploadSize = 0;
   FConnectionBroken = false;
   FHeadBytes = 0;
+  FEarlyHeadLines.clear();
 
   const HttpTarget target = SplitRequestUrl(url, UserName, Password);
   const bool https = UpperAscii(target.Prot) == "HTTPS";
@@ -134,11 +136,16 @@ bool THTTPSend::SendRequest(bool has_body, bool expect100, std::string& first_li
     FSock->SendString(HeaderBlock());
     if (FSock->LastError() != 0) return false;
     first_line = ReceiveNonEmptyLine();
-    DecodeStatus(first_line);
-    while (FSock->LastError() == 0 && !ReceiveLine().empty()) {
+    DecodeStatus(AnsiToUtf8(first_line));
+    // The header lines of a final answer are kept: they frame its body.
+    FEarlyHeadLines.clear();
+    while (FSock->LastError() == 0) {
+      FEarlyHeadLines.push_back(ReceiveLine());
+      if (FEarlyHeadLines.back().empty() || FHeadBytes > kMaxHeadBytes) break;
     }
     if (FSock->LastError() == 0 && FResultCode >= 100 && FResultCode <= 199) {
       first_line.clear();
+      FEarlyHeadLines.clear();
       FUploadSize = body_size;
       FSock->SendStreamRaw(body);
     }

@@ -120,6 +120,8 @@ class THTTPSend : public TNetClient {
   bool FUseProxy = false;         // the running request goes to the proxy in absolute form
   bool FConnectionBroken = false;  // the response could not be framed: never reuse
   std::int64_t FHeadBytes = 0;     // bytes of the response head read so far
+  // Header lines of a final answer that came instead of "100 Continue".
+  std::vector<std::string> FEarlyHeadLines;
 };
 
 }  // namespace ov

@@ -65,8 +65,10 @@ void THTTPSend::ReadStatusLine(const std::string& first_line) {
 
 bool THTTPSend::ReadHeaderLines(std::int64_t& size, bool& close_after) {
   std::vector<std::string> lines;
-  bool fits = true;
-  for (;;) {
+  bool fits = FHeadBytes <= kMaxHeadBytes;
+  for (const std::string& line : FEarlyHeadLines) lines.push_back(AnsiToUtf8(line));
+  FEarlyHeadLines.clear();
+  while (fits && (lines.empty() || !lines.back().empty())) {
     const std::string line = ReceiveLine();
     if (FSock->LastError() != 0) break;
     if (FHeadBytes > kMaxHeadBytes) {
@@ -74,8 +76,8 @@ bool THTTPSend::ReadHeaderLines(std::int64_t& size, bool& close_after) {
       break;
     }
     lines.push_back(AnsiToUtf8(line));
-    if (line.empty()) break;
   }
+  if (!fits) return false;
   for (std::size_t index = 0; index < lines.size();) {
     const std::string line = UnfoldHeaderLine(lines, index);
     FHeaders.push_back(line);
