@@ -2,6 +2,7 @@
 // reply decoding, rejected requests, BIND's two replies, and over-long names.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +28,11 @@ class SocksSocket : public ::testing::Test {
     socket.SocksPort = peer.PortText();
     socket.SocksType = type;
     socket.SocksTimeout = 3000;
+  }
+  // Handlers of a test capture its locals, which are gone before the socket is.
+  void TearDown() override {
+    socket.OnStatus = nullptr;
+    socket.OnAfterConnect = nullptr;
   }
   void ExpectPeerDone() {
     EXPECT_TRUE(peer.WaitDone());
@@ -112,6 +118,7 @@ TEST_F(SocksSocket, Socks4AndSocks4aRequests) {
   peer.Expect(Bytes({4, 1, 0, 80, 10, 0, 0, 0x82, 0}))
       .Send(Bytes({0, 90, 0, 0, 0, 0, 0, 0}))
       .ReceiveUntilClose()
+      .Close()
       .Expect(Bytes({4, 1, 0x1F, 0x90, 0, 0, 0, 1}) + "joe" + Bytes({0}) + "files.example" + Bytes({0}))
       .Send(Bytes({0, 90, 0x1F, 0x90, 10, 1, 1, 7}))
       .ReceiveUntilClose();
@@ -139,6 +146,8 @@ struct Rejection {
   std::vector<std::pair<std::string, std::string>> exchange;  // expected request, answer
   int socks_last_error;
 };
+void PrintTo(const Rejection& c, std::ostream* os) { *os << c.name; }
+
 
 class SocksRejection : public SocksSocket, public ::testing::WithParamInterface<Rejection> {};
 

@@ -2,6 +2,7 @@
 // success and the ways a proxy can refuse, close, stay silent or flood.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,10 @@ class TunnelSocket : public ::testing::Test {
     EXPECT_TRUE(proxy.Failures().empty()) << proxy.Failures().front();
   }
 
-  ScriptedPeer proxy;
-  TTCPBlockSocket socket;
   std::vector<std::string> events;  // HR_Connect and HR_Error values
   int after_connect = 0;
+  ScriptedPeer proxy;
+  TTCPBlockSocket socket;  // after what its handlers touch: destroyed first
 };
 
 TEST_F(TunnelSocket, ConnectWithCredentialsCarriesTheStream) {
@@ -62,12 +63,13 @@ TEST_F(TunnelSocket, ConnectWithCredentialsCarriesTheStream) {
   ExpectProxyDone();
 }
 
+// The port goes out as a number even when given as a service name.
 TEST_F(TunnelSocket, Ip6TargetIsBracketedWithoutCredentials) {
   proxy.Expect("CONNECT [::1]:443 HTTP/1.0\r\n\r\n")
       .Send("HTTP/1.1 200 OK\r\n\r\n")
       .ReceiveUntilClose();
   proxy.Start();
-  socket.Connect("::1", "443");
+  socket.Connect("::1", "https");
   ASSERT_EQ(socket.LastError(), 0) << socket.LastErrorDesc();
   EXPECT_EQ(socket.GetRemoteSinIP(), "[::1]");
   EXPECT_EQ(socket.GetRemoteSinPort(), 443);
@@ -81,6 +83,8 @@ struct Refusal {
   bool close_after;    // the proxy closes instead of waiting
   int error;
 };
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
+
 
 class TunnelRefusal : public TunnelSocket, public ::testing::WithParamInterface<Refusal> {};
 
