@@ -5,11 +5,12 @@
 #include "net/text_to_int.h"
 #include "net/text_utils.h"
 #include "net/tcp_block_socket.h"
+#include "protocols/http_socket.h"
 #include "protocols/http_text.h"
 
 namespace ov {
 
-THTTPSend::THTTPSend() : FSock(std::make_unique<TTCPBlockSocket>()) {
+THTTPSend::THTTPSend() : FSock(std::make_unique<HttpSocket>()) {
   FSock->Owner = this;
   FSock->ConvertLineEnd = true;  // header lines may end in LF alone
   // A hostile server must not make a line reader grow without bound.
@@ -20,6 +21,8 @@ THTTPSend::THTTPSend() : FSock(std::make_unique<TTCPBlockSocket>()) {
 }
 
 THTTPSend::~THTTPSend() = default;
+
+TTCPBlockSocket& THTTPSend::Sock() { return *FSock; }
 
 Stream& THTTPSend::RequestStream() {
   return InputStream != nullptr ? *InputStream : static_cast<Stream&>(FDocument);

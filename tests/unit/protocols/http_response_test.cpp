@@ -153,6 +153,7 @@ TEST(HttpResponse, BodyUntilCloseCountsAsSuccess) {
 }
 
 TEST(HttpResponse, ResetBeforeTheEndOfAnUnsizedBodyIsAFailure) {
+  if (testing::RunningUnderWine()) GTEST_SKIP() << "Wine reports a reset as an orderly close";
   Exchange x;
   x.AwaitRequest().Send("HTTP/1.0 200 OK\r\n\r\npartial").Wait(200).Reset().Start();
   EXPECT_FALSE(x.Get());
