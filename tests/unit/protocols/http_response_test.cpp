@@ -176,6 +176,35 @@ TEST(HttpResponse, ConnectionDroppedMidBodyKeepsThePartialBody) {
   EXPECT_EQ(x.http.Document().Position(), 0);
 }
 
+TEST(HttpResponse, SilenceMidBodyTimesOut) {
+  Exchange x;
+  x.http.Timeout = 300;
+  x.AwaitRequest().Send("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc").Stall().Start();
+  EXPECT_FALSE(x.Get());
+  EXPECT_EQ(x.http.Sock().LastError(), 10060);
+  EXPECT_EQ(x.Count("HR_SocketClose"), 2);  // closed at once, not drained
+}
+
+TEST(HttpResponse, OldStyleRequestSendsOnlyTheRequestLine) {
+  Exchange x;
+  x.http.Protocol = "0.9";
+  x.peer.Expect("GET /old\r\n").Send("<p>page</p>\nmore").Close().Start();
+  ASSERT_TRUE(x.http.HTTPMethod("GET", PeerUrl(x.peer, "/old")));
+  EXPECT_EQ(x.http.ResultCode(), 0);
+  EXPECT_EQ(x.http.Document().Data(), "<p>page</p>\r\nmore");
+}
+
+TEST(HttpResponse, HttpsWithoutProxyStopsAtTheTlsSlot) {
+  Exchange x;
+  x.peer.Stall().Start();
+  const std::string url = "https://127.0.0.1:" + x.peer.PortText() + "/";
+  EXPECT_FALSE(x.http.HTTPMethod("GET", url));
+  EXPECT_EQ(x.http.Sock().LastError(), 10091);
+  EXPECT_EQ(x.http.Sock().LastErrorDesc(), "SSL/TLS support is not compiled!");
+  EXPECT_EQ(x.http.ResultCode(), 500);
+  EXPECT_TRUE(x.http.Sock().SSL().SNIHost.empty());
+}
+
 TEST(HttpResponse, ChunkSizeThatIsNotHexIsAnError) {
   for (const char* size_line : {"zz", "", "-5", "12345678901234567"}) {
     Exchange x;
