@@ -207,7 +207,7 @@ TEST(HttpRequestHead, HostLinePortRules) {
   }
 }
 
-TEST(HttpRequestHead, SpecExampleHeadFromHeaderBlock) {
+TEST(HttpRequestHead, DocumentedExampleFromHeaderBlock) {
   HeadProbe http;
   http.IPInterface = "203.0.113.7";
   EXPECT_FALSE(http.HTTPMethod("GET", "  http://srv/dir/file.rar \r\n"));
