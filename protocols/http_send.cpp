@@ -2,9 +2,9 @@
 
 #include "net/ansi.h"
 #include "net/codec.h"
+#include "net/tcp_block_socket.h"
 #include "net/text_to_int.h"
 #include "net/text_utils.h"
-#include "net/tcp_block_socket.h"
 #include "protocols/http_socket.h"
 #include "protocols/http_text.h"
 
@@ -49,8 +49,8 @@ void THTTPSend::Abort() { FSock->StopFlag = true; }
 void THTTPSend::DecodeStatus(std::string_view value) {
   const std::string rest = TrimSpaces(TextAfter(value, " "));
   FResultCode = TextToIntDef(TrimSpaces(TextBefore(rest, " ")), 0);
-  FResultString = rest.find(' ') == std::string::npos ? std::string()
-                                                      : TrimSpaces(TextAfter(rest, " "));
+  FResultString =
+      rest.find(' ') == std::string::npos ? std::string() : TrimSpaces(TextAfter(rest, " "));
 }
 
 bool THTTPSend::OpenConnection(bool use_tls) {

@@ -118,7 +118,7 @@ class THTTPSend : public TNetClient {
   std::vector<std::string> FCookies;
   std::int64_t FDownloadSize = 0;
   std::int64_t FUploadSize = 0;
-  bool FUseProxy = false;         // the running request goes to the proxy in absolute form
+  bool FUseProxy = false;          // the running request goes to the proxy in absolute form
   bool FConnectionBroken = false;  // the response could not be framed: never reuse
   std::int64_t FHeadBytes = 0;     // bytes of the response head read so far
   // Header lines of a final answer that came instead of "100 Continue".

@@ -4,9 +4,9 @@
 
 #include "net/ansi.h"
 #include "net/tcp_block_socket.h"
-#include "protocols/http_socket.h"
 #include "net/text_utils.h"
 #include "protocols/http_send.h"
+#include "protocols/http_socket.h"
 #include "protocols/http_text.h"
 
 namespace ov {

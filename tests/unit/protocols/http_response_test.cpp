@@ -28,7 +28,8 @@ struct Exchange {
     http.Timeout = 3000;
     peer.StepLimit(3000);
     http.Sock().OnStatus = [this](TBlockSocket&, THookSocketReason reason, const std::string&) {
-      if (reason == HR_Connect || reason == HR_SocketClose) events.push_back(HookReasonName(reason));
+      if (reason == HR_Connect || reason == HR_SocketClose)
+        events.push_back(HookReasonName(reason));
     };
   }
   // Reads one request head: everything up to the empty line (the client sends no body here).
@@ -118,10 +119,11 @@ TEST(HttpResponse, ChunkedWithExtensionsAndTrailerThenReuse) {
       "\r\nKeep-Alive: 300\r\nConnection: keep-alive\r\nUser-Agent: Mozilla/4.0 (compatible; "
       "Instalador)\r\n\r\n";
   x.peer.Receive(second_head.size())
-      .Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n"
-            "5;name=value\r\nhello\r\n"
-            "1A ; other\r\nabcdefghijklmnopqrstuvwxyz\r\n"
-            "0\r\nX-Checksum: 1234\r\nX-More: 5\r\n\r\n")
+      .Send(
+          "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n"
+          "5;name=value\r\nhello\r\n"
+          "1A ; other\r\nabcdefghijklmnopqrstuvwxyz\r\n"
+          "0\r\nX-Checksum: 1234\r\nX-More: 5\r\n\r\n")
       .Expect(second_head)
       .Send(SizedResponse("again"))
       .Close()
@@ -309,7 +311,11 @@ TEST(HttpResponse, CookiesAreAddedReplacedAndDeleted) {
       "GET / HTTP/1.0\r\nHost: 127.0.0.1:" + again.PortText() +
       "\r\nKeep-Alive: 300\r\nConnection: keep-alive\r\nCookie: A=3; b=two; flag=flag\r\n"
       "User-Agent: Mozilla/4.0 (compatible; Instalador)\r\n\r\n";
-  again.StepLimit(3000).Expect(third_head).Send(SizedResponse("", "Set-Cookie: a=\r\n")).Close().Start();
+  again.StepLimit(3000)
+      .Expect(third_head)
+      .Send(SizedResponse("", "Set-Cookie: a=\r\n"))
+      .Close()
+      .Start();
   x.http.Clear();
   ASSERT_TRUE(x.http.HTTPMethod("GET", PeerUrl(again, "/")));
   EXPECT_TRUE(again.WaitDone());

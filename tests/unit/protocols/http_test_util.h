@@ -12,8 +12,8 @@
 namespace ov::testing {
 
 inline std::string PeerUrl(const ScriptedPeer& peer, const std::string& path) {
-  const std::string host = peer.Host().find(':') != std::string::npos ? "[" + peer.Host() + "]"
-                                                                     : peer.Host();
+  const std::string host =
+      peer.Host().find(':') != std::string::npos ? "[" + peer.Host() + "]" : peer.Host();
   return "http://" + host + ":" + peer.PortText() + path;
 }
 
