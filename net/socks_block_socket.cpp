@@ -43,8 +43,7 @@ bool TSocksBlockSocket::SocksOpen() {
 bool TSocksBlockSocket::SocksRequest(std::uint8_t Cmd, std::string_view IP, std::string_view Port) {
   const std::optional<std::string> address = SocksEncodeAddress(IP, Port);
   if (!address) {
-    SetLastError(kSocksFailure);
-    ExceptCheck();
+    SetLastError(kSocksFailure);  // announced by the caller's check
     return false;
   }
   std::string request;

@@ -68,6 +68,8 @@ void TTCPBlockSocket::ConnectViaHTTPTunnel(std::string_view ip, std::string_view
   const std::string target = IsIP6Text(ip) ? "[" + std::string(ip) + "]" : std::string(ip);
   SendTunnelRequest(target + ":" + port_number);
   if (LastError() == 0) ReadTunnelAnswer();
+  // A status line followed by a broken answer is no tunnel either.
+  if (LastError() != 0) http_tunnel_ = false;
   if (LastError() == 0 && !http_tunnel_) SetLastError(ws::kWsaEConnRefused);
   tunnel_remote_ip_ = target;
   tunnel_remote_port_ = port_number;

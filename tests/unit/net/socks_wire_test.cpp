@@ -1,6 +1,7 @@
 // SOCKS message layouts byte for byte, and reply decoding including short and odd replies.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "net/socks_block_socket_wire.h"
@@ -22,6 +23,8 @@ struct EncodeCase {
   std::string user;
   std::string expected;
 };
+void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.name; }
+
 
 class SocksEncode : public ::testing::TestWithParam<EncodeCase> {};
 
@@ -83,6 +86,8 @@ struct DecodeCase {
   std::string ip;
   std::string port;
 };
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
 
 class SocksDecode : public ::testing::TestWithParam<DecodeCase> {};
 
