@@ -214,6 +214,8 @@ bool TFTPSend::PrepareActive() {
 }
 
 bool TFTPSend::PrepareData() {
+  // An abort requested while no transfer ran must not end the next one.
+  DSock_->StopFlag = false;
   if (IsDataTLS_) PassiveMode = true;
   const bool ready = PassiveMode ? PreparePassive() : PrepareActive();
   if (!ready) DSock_->CloseSocket();

@@ -2,7 +2,9 @@
 // data connections and resumed transfers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +25,21 @@ using testing::ScriptedPeer;
 class OpenableFTPSend : public TFTPSend {
  public:
   using TFTPSend::OpenControl;
+  using TFTPSend::PrepareData;
+};
+
+// A destination that takes at most `room` bytes, as a full disk does.
+class FullDiskStream : public MemoryStream {
+ public:
+  explicit FullDiskStream(std::size_t room) : room_(room) {}
+  std::size_t Write(const void* buffer, std::size_t count) override {
+    const std::size_t taken = std::min(count, room_);
+    room_ -= taken;
+    return MemoryStream::Write(buffer, taken);
+  }
+
+ private:
+  std::size_t room_;
 };
 
 void Configure(TFTPSend& ftp, const ScriptedPeer& control) {
@@ -389,6 +406,52 @@ TEST(FtpSendData, ResumedStoreSkipsCompleteFilesAndStartsOverWithoutSize) {
     EXPECT_EQ(data.Received(), c.sends ? "12345" : "") << c.size_reply;
     ftp.Sock().CloseSocket();
   }
+}
+
+TEST(FtpSendData, UnstoredBytesFailTheTransferDespiteTheServersSuccess) {
+  ScriptedPeer data;
+  data.Send(std::string(5000, 'd')).Close();
+  data.Start();
+  ScriptedPeer control;
+  control.Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true))
+      .Expect("RETR f\r\n").Send("150 go\r\n226 done\r\n").Stall();
+  control.Start();
+  OpenableFTPSend ftp;
+  Configure(ftp, control);
+  ASSERT_TRUE(ftp.OpenControl());
+  ASSERT_TRUE(ftp.PrepareData());
+  ASSERT_EQ(ftp.FTPCommand("RETR f"), 150);
+  FullDiskStream destination(1000);
+  EXPECT_FALSE(ftp.DataRead(destination));
+  EXPECT_EQ(ftp.ResultCode(), 226);
+  EXPECT_EQ(destination.Data(), std::string(1000, 'd'));
+}
+
+TEST(FtpSendData, AbortEndsARunningDownload) {
+  ScriptedPeer data;  // would take 20 s to send everything
+  data.SendRepeatedly(std::string(1000, 'd'), 200, 100);
+  data.Start();
+  ScriptedPeer control;
+  ScriptLogon(control, false);
+  control.Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true))
+      .Expect("TYPE I\r\n").Send("200 ok\r\n")
+      .Expect("RETR slow\r\n").Send("150 go\r\n")
+      .Expect("ABOR\r\n").Send("426 aborted\r\n226 abort done\r\n").Stall();
+  control.Start();
+  TFTPSend ftp;
+  Configure(ftp, control);
+  ASSERT_TRUE(ftp.Login());
+  // Called from the data socket's own status event, as a progress display would.
+  ftp.DSock().OnStatus = [&ftp](TBlockSocket&, THookSocketReason reason, const std::string&) {
+    if (reason == HR_ReadCount) ftp.Abort();
+  };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ftp.RetrieveFile("slow", false));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(ftp.ResultCode(), 426);
+  EXPECT_LT(ftp.DataStream().Size(), 200000);
+  control.WaitDone(1000);
+  EXPECT_EQ(control.Failures(), std::vector<std::string>{});
 }
 
 TEST(FtpSendData, EpsvOverIp6ConnectsToTargetHost) {
