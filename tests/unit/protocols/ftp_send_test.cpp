@@ -170,16 +170,26 @@ TEST(FtpSendReplies, EndlessReplyLineStopsAtTheLineLimit) {
   EXPECT_TRUE(ftp.FullResult().empty());
 }
 
-TEST(FtpSendReplies, TelnetAbortBytes) {
+TEST(FtpSendReplies, TelnetAbortBytesAndNoEffectOnTheNextTransfer) {
+  ScriptedPeer data;
+  data.Send("whole").Close();
+  data.Start();
   ScriptedPeer peer;
-  peer.Expect("\xFF\xF4\xFF\xF2" "ABOR\r\n");
+  peer.Expect("\xFF\xF4\xFF\xF2" "ABOR\r\n")
+      .Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true))
+      .Expect("RETR f\r\n").Send("150 go\r\n226 done\r\n").Stall();
   peer.Start();
   OpenableFTPSend ftp;
   Configure(ftp, peer);
   ASSERT_TRUE(ftp.OpenControl());
   ftp.TelnetAbort();
-  ExpectScriptDone(peer);
   EXPECT_TRUE(ftp.DSock().StopFlag);
+  ASSERT_TRUE(ftp.PrepareData());
+  ASSERT_EQ(ftp.FTPCommand("RETR f"), 150);
+  EXPECT_TRUE(ftp.DataRead(ftp.DataStream()));
+  EXPECT_EQ(ftp.DataStream().Data(), "whole");
+  peer.WaitDone(1000);
+  EXPECT_EQ(peer.Failures(), std::vector<std::string>{});
 }
 
 TEST(FtpSendLogin, RestartTestDecidesCanResume) {
