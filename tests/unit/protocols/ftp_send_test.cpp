@@ -404,6 +404,34 @@ TEST(FtpSendData, ResumeAppendsToThePartialFileOrLeavesItAlone) {
   }
 }
 
+TEST(FtpSendData, PartialFileInUseIsNeitherEmptiedNorRequested) {
+  TempFile file("ftp_send_in_use");
+  file.Write(std::string(100, 'p'));
+  ScriptedPeer data;
+  data.ReceiveUntilClose();
+  data.Start();
+  ScriptedPeer control;
+  ScriptLogon(control, true);
+  control.Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true)).ReceiveUntilClose();
+  control.Start();
+  TFTPSend ftp;
+  Configure(ftp, control);
+  ftp.DirectFile = true;
+  ftp.DirectFileName = file.Utf8();
+  ASSERT_TRUE(ftp.Login());
+  {
+    // Another program holds the file.
+    auto holder = FileStream::Open(file.Utf8(), FileStream::Mode::OpenReadWrite, nullptr);
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(ftp.RetrieveFile("f.bin", true));
+  }
+  EXPECT_EQ(file.Read(), std::string(100, 'p'));
+  ftp.Sock().CloseSocket();
+  ExpectScriptDone(control);
+  ExpectScriptDone(data);
+  EXPECT_EQ(control.Received().find("RETR"), std::string::npos);
+}
+
 TEST(FtpSendData, ResumeWithoutServerSupportStartsAfresh) {
   TempFile file("ftp_send_fresh");
   file.Write("old content that is longer");
