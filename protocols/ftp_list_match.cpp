@@ -57,10 +57,14 @@ bool ValidYear(std::string& year) {
   const int v = TextToIntDef(year, -1);
   if (v == -1) return false;
   switch (year.size()) {
-    case 4: return v > 1900 && v < 2100;
-    case 2: return v >= 0 && v <= 99;
-    case 3: return v >= 100 && v <= 110;
-    default: return false;
+    case 4:
+      return v > 1900 && v < 2100;
+    case 2:
+      return v >= 0 && v <= 99;
+    case 3:
+      return v >= 100 && v <= 110;
+    default:
+      return false;
   }
 }
 
@@ -72,108 +76,123 @@ char UpperFirst(std::string_view s) {
 
 void TFTPList::ClearMatch() {
   for (std::string* field :
-       {&Monthnames, &BlockSize, &DirFlagValue, &FileName, &VMSFileName, &Day, &Month,
-        &ThreeMonth, &YearTime, &Year, &Hours, &HoursModif, &Minutes, &Seconds, &Size,
-        &Permissions, &DirFlag}) {
+       {&Monthnames, &BlockSize, &DirFlagValue, &FileName, &VMSFileName, &Day, &Month, &ThreeMonth,
+        &YearTime, &Year, &Hours, &HoursModif, &Minutes, &Seconds, &Size, &Permissions, &DirFlag}) {
     field->clear();
   }
 }
 
+std::string* TFTPList::FieldOf(char32_t mask_char) {
+  switch (mask_char) {
+    case 'n':
+      return &FileName;
+    case 'v':
+      return &VMSFileName;
+    case 'D':
+      return &Day;
+    case 'M':
+      return &Month;
+    case 'T':
+      return &ThreeMonth;
+    case 'U':
+      return &YearTime;
+    case 'Y':
+      return &Year;
+    case 'h':
+      return &Hours;
+    case 'H':
+      return &HoursModif;
+    case 'm':
+      return &Minutes;
+    case 's':
+      return &Seconds;
+    case 'S':
+      return &Size;
+    case 'p':
+      return &Permissions;
+    case 'd':
+      return &DirFlag;
+    default:
+      return nullptr;
+  }
+}
+
+// "*": after "n" or "v" the rest of the word (or of the line, when it ends the mask) goes to
+// that name; after anything else a run of digits, kept as the size only after "S".
+// Returns the position of the first line character not taken.
+std::size_t TFTPList::TakeRun(std::u32string_view line, std::size_t lp, char32_t prev,
+                              bool last_in_mask) {
+  if (prev == 'n' || prev == 'v') {
+    std::string& field = prev == 'n' ? FileName : VMSFileName;
+    for (; lp < line.size() && (last_in_mask || line[lp] != ' '); ++lp) {
+      AppendListChar(field, line[lp]);
+    }
+    return lp;
+  }
+  for (; lp < line.size() && IsDigit(line[lp]); ++lp) {
+    if (prev == 'S') AppendListChar(Size, line[lp]);
+  }
+  return lp;
+}
+
+// "=": reads the parameter of the previous mask character from the mask itself (directory
+// flag value, block size, month names). Returns the mask position of its last character.
+std::size_t TFTPList::ReadParameter(std::u32string_view mask, std::size_t mp, char32_t prev) {
+  if (prev == 'd' && mp + 1 < mask.size()) {
+    AppendListChar(DirFlagValue, mask[++mp]);
+  } else if (prev == 'S') {
+    while (mp + 1 < mask.size() && IsDigit(mask[mp + 1])) AppendListChar(BlockSize, mask[++mp]);
+  } else if (prev == 'T') {
+    for (int k = 0; k < 36 && mp + 1 < mask.size(); ++k) AppendListChar(Monthnames, mask[++mp]);
+  }
+  return mp;
+}
+
 // Walks the mask one character at a time over the line (see the header for the results).
-// Positions are 0-based here; the skipping operators leave `lp` on the last character they
-// passed over so that the common step lands on the first one not passed over.
+// Positions are 0-based here. `lp` is the line position of the current mask character;
+// every mask character moves it to `next`, one past the line characters it took or skipped.
 int TFTPList::MatchMask(std::string_view Line, std::string_view NextLine, std::string_view Mask) {
   ClearMatch();
   if (Line.empty() || Mask.empty()) return 0;
   std::u32string line = TrimTrailingControls(ListTextToChars(Line));
   const std::u32string mask = ListTextToChars(Mask);
   int result = 1;
-  std::ptrdiff_t lp = 0;
-  std::size_t mp = 0;
+  std::size_t lp = 0;
   char32_t prev = ' ';
-  auto line_size = [&] { return static_cast<std::ptrdiff_t>(line.size()); };
-  while (mp < mask.size()) {
+  for (std::size_t mp = 0; mp < mask.size(); ++mp) {
     const char32_t m = mask[mp];
-    if (m != '*' && m != '\\' && m != kSectionSign && lp >= line_size()) return 0;
-    const char32_t c = lp < line_size() ? line[static_cast<std::size_t>(lp)] : U'\0';
-    switch (m) {
-      case 'n': AppendListChar(FileName, c); break;
-      case 'v': AppendListChar(VMSFileName, c); break;
-      case 'D': AppendListChar(Day, c); break;
-      case 'M': AppendListChar(Month, c); break;
-      case 'T': AppendListChar(ThreeMonth, c); break;
-      case 'U': AppendListChar(YearTime, c); break;
-      case 'Y': AppendListChar(Year, c); break;
-      case 'h': AppendListChar(Hours, c); break;
-      case 'H': AppendListChar(HoursModif, c); break;
-      case 'm': AppendListChar(Minutes, c); break;
-      case 's': AppendListChar(Seconds, c); break;
-      case 'S': AppendListChar(Size, c); break;
-      case 'p': AppendListChar(Permissions, c); break;
-      case 'd': AppendListChar(DirFlag, c); break;
-      case '.':
-        if (c != ' ' && c != '.') return 0;
-        FileName = TrimSpaces(FileName) + ".";
-        break;
-      case ':':
-        if (c != ':') return 0;
-        break;
-      case 'x':
-        if (c != ' ') return 0;
-        break;
-      case 'y':
-        if (c != ' ') result = 0;
-        break;
-      case '!':
-        while (lp < line_size() && line[static_cast<std::size_t>(lp)] != ' ') ++lp;
-        while (lp < line_size() && line[static_cast<std::size_t>(lp)] == ' ') ++lp;
-        --lp;
-        break;
-      case '$':
-        while (lp < line_size() && (line[static_cast<std::size_t>(lp)] == ' ' ||
-                                    line[static_cast<std::size_t>(lp)] == '\t')) {
-          ++lp;
-        }
-        --lp;
-        break;
-      case '*':
-        if (prev == 'n' || prev == 'v') {
-          std::string& field = prev == 'n' ? FileName : VMSFileName;
-          const bool rest_of_line = mp + 1 == mask.size();
-          for (; lp < line_size(); ++lp) {
-            const char32_t ch = line[static_cast<std::size_t>(lp)];
-            if (ch == ' ' && !rest_of_line) break;
-            AppendListChar(field, ch);
-          }
-        } else {
-          for (; lp < line_size() && IsDigit(line[static_cast<std::size_t>(lp)]); ++lp) {
-            if (prev == 'S') AppendListChar(Size, line[static_cast<std::size_t>(lp)]);
-          }
-        }
-        --lp;
-        break;
-      case '=':
-        if (prev == 'd' && mp + 1 < mask.size()) {
-          AppendListChar(DirFlagValue, mask[++mp]);
-        } else if (prev == 'S') {
-          while (mp + 1 < mask.size() && IsDigit(mask[mp + 1])) AppendListChar(BlockSize, mask[++mp]);
-        } else if (prev == 'T') {
-          for (int k = 0; k < 36 && mp + 1 < mask.size(); ++k) AppendListChar(Monthnames, mask[++mp]);
-        }
-        break;
-      case '\\':
-        line = TrimTrailingControls(ListTextToChars(NextLine));
-        lp = -1;
-        result = 2;
-        break;
-      case kSectionSign:
-        if (lp + 1 < line_size()) return 0;
-        break;
-      default:
-        break;
+    const bool free_of_line = m == '*' || m == '\\' || m == kSectionSign;
+    if (!free_of_line && lp >= line.size()) return 0;
+    const char32_t c = lp < line.size() ? line[lp] : U'\0';
+    std::size_t next = lp + 1;
+    if (std::string* field = FieldOf(m)) {
+      AppendListChar(*field, c);
+    } else if (m == '.') {
+      if (c != ' ' && c != '.') return 0;
+      FileName = TrimSpaces(FileName) + ".";
+    } else if ((m == ':' && c != ':') || (m == 'x' && c != ' ')) {
+      return 0;
+    } else if (m == 'y' && c != ' ') {
+      result = 0;  // no match, but the walk goes on
+    } else if (m == '!') {
+      next = lp;
+      while (next < line.size() && line[next] != ' ') ++next;
+      while (next < line.size() && line[next] == ' ') ++next;
+    } else if (m == '$') {
+      next = lp;
+      while (next < line.size() && (line[next] == ' ' || line[next] == '\t')) ++next;
+    } else if (m == '*') {
+      next = TakeRun(line, lp, prev, mp + 1 == mask.size());
+    } else if (m == '=') {
+      mp = ReadParameter(mask, mp, prev);
+    } else if (m == '\\') {
+      line = TrimTrailingControls(ListTextToChars(NextLine));
+      next = 0;
+      result = 2;
+    } else if (m == kSectionSign && lp + 1 < line.size()) {
+      return 0;
     }
-    ++lp;
-    ++mp;
+    lp = next;
     prev = m;
   }
   return result;
@@ -197,7 +216,8 @@ bool TFTPList::ValidateMatch() {
       !TrimmedInRange(Seconds, 0, 59)) {
     return false;
   }
-  if (!HoursModif.empty() && std::string_view("APap").find(HoursModif[0]) == std::string_view::npos) {
+  if (!HoursModif.empty() &&
+      std::string_view("APap").find(HoursModif[0]) == std::string_view::npos) {
     return false;
   }
   if (!Size.empty()) {
@@ -217,18 +237,8 @@ bool TFTPList::ValidateMatch() {
   return Year.empty() || ValidYear(Year);
 }
 
-bool TFTPList::BuildRecord(TFTPListRec& Record) {
-  const std::string marker = DirFlagValue.empty() ? std::string("D") : DirFlagValue;
-  Record.Directory = UpperCaseLocale(marker) == UpperCaseLocale(DirFlag);
-  if (!FileName.empty()) Record.FileName = TextBefore(FileName, " -> ");
-  if (!VMSFileName.empty()) {
-    Record.FileName = VMSFileName;
-    Record.Directory = VMSFileName.find(".DIR;") != std::string::npos;
-  }
-  Record.FileName = TrimSpacesRight(Record.FileName);
-  Record.Readable = !Record.Directory;
-  Record.FileSize = ListTextToInt64Def(Size, 0) * ListTextToInt64Def(BlockSize, 1);
-
+// The matched date and time; none when that date or time does not exist.
+std::optional<double> TFTPList::MatchedTime() {
   const double now = Now();
   const int current_year = DecodeListDateTime(now).Year;
   ListDateTime t;
@@ -241,9 +251,12 @@ bool TFTPList::BuildRecord(TFTPListRec& Record) {
   if (!ThreeMonth.empty()) t.Month = MonthFromName(ThreeMonth);
   if (!Year.empty()) {
     t.Year = TextToIntDef(Year, 0);
-    // Two-digit years: 51..99 are 19xx, 00..50 are 20xx; three-digit ones count from 1900.
-    if (t.Year >= 0 && t.Year <= 50) t.Year += 2000;
-    else if (t.Year >= 51 && t.Year <= 999) t.Year += 1900;
+    // Two-digit years: 51..99 are 19xx, up to 50 are 20xx; three-digit ones count from 1900.
+    if (t.Year <= 50) {
+      t.Year += 2000;
+    } else if (t.Year <= 999) {
+      t.Year += 1900;
+    }
   }
   if (!YearTime.empty()) {
     if (YearTime.find(':') == std::string::npos) {
@@ -272,7 +285,26 @@ bool TFTPList::BuildRecord(TFTPListRec& Record) {
     if (marker_char == 'A' && t.Hour == 12) t.Hour = 0;
   }
   if (t.Month == 2 && t.Day == 29 && !IsLeapYear(t.Year)) t.Day = 28;
-  const std::optional<double> file_time = EncodeListDateTime(t);
+  return EncodeListDateTime(t);
+}
+
+bool TFTPList::BuildRecord(TFTPListRec& Record) {
+  const std::string marker = DirFlagValue.empty() ? std::string("D") : DirFlagValue;
+  Record.Directory = UpperCaseLocale(marker) == UpperCaseLocale(DirFlag);
+  if (!FileName.empty()) Record.FileName = TextBefore(FileName, " -> ");
+  if (!VMSFileName.empty()) {
+    Record.FileName = VMSFileName;
+    Record.Directory = VMSFileName.find(".DIR;") != std::string::npos;
+  }
+  Record.FileName = TrimSpacesRight(Record.FileName);
+  Record.Readable = !Record.Directory;
+  // A size in blocks that does not fit 64 bits is no size at all.
+  if (__builtin_mul_overflow(ListTextToInt64Def(Size, 0), ListTextToInt64Def(BlockSize, 1),
+                             &Record.FileSize)) {
+    Record.FileSize = 0;
+  }
+
+  const std::optional<double> file_time = MatchedTime();
   if (!file_time) return false;
   Record.FileTime = *file_time;
 

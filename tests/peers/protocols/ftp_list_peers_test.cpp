@@ -16,7 +16,13 @@
 #include "support/ftp_servers.h"
 #include "support/requirements.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 #endif
@@ -43,11 +49,8 @@ struct Entry {
   std::int64_t size;  // -1: not compared
 };
 const std::vector<Entry> kFolder = {
-    {"recent.txt", false, 1234},
-    {"old file.txt", false, 10},
-    {"name with  spaces.txt", false, 42},
-    {"subdir", true, -1},
-    {"link", true, -1},
+    {"recent.txt", false, 1234}, {"old file.txt", false, 10}, {"name with  spaces.txt", false, 42},
+    {"subdir", true, -1},        {"link", true, -1},
 };
 constexpr const char* kOldFileDate = "2019-03-05";
 
@@ -132,6 +135,47 @@ TEST_P(CapturedListing, ShowsTheFolderAsCreated) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, CapturedListing, ::testing::ValuesIn(kKinds), KindName);
 
+// The first three bytes a server sends on connect, over IPv4 loopback.
+std::string GreetingCode(int port) {
+#ifdef _WIN32
+  WSADATA wsa;
+  if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return "";
+  const SOCKET fd = socket(AF_INET, SOCK_STREAM, 0);
+#else
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+#endif
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<std::uint16_t>(port));
+  inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+  std::string code;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+    char buf[3];
+    int got = 0;
+    for (int n = 1; got < 3 && n > 0; got += n) n = recv(fd, buf + got, 3 - got, 0);
+    if (got == 3) code.assign(buf, 3);
+  }
+#ifdef _WIN32
+  closesocket(fd);
+  WSACleanup();
+#else
+  close(fd);
+#endif
+  return code;
+}
+
+// Natively this starts vsftpd; under Wine it takes the one the native side handed over
+// (see ServeForWine below) and skips when there is none.
+TEST(FtpServerHandOver, ServerIsReachableWithItsRootFolder) {
+  OV_START_FTP_SERVER(server, FtpServerKind::Vsftpd, false);
+  EXPECT_EQ(GreetingCode(server->Info().port), "220");
+  EXPECT_TRUE(fs::is_directory(server->Info().root)) << server->Info().root;
+  testing::FtpServerInfo parsed;
+  ASSERT_TRUE(testing::ParseFtpServerInfo(testing::FormatFtpServerInfo(server->Info()), parsed));
+  EXPECT_EQ(parsed.port, server->Info().port);
+  EXPECT_EQ(parsed.root, server->Info().root);
+}
+
 #ifndef _WIN32
 
 // Output of a command line; empty on failure.
@@ -173,8 +217,8 @@ void MakeFolder(const fs::path& root) {
 // curl as the reference client: LIST, or MLSD with `mlsd`; extra options before the URL.
 std::string Fetch(const std::string& curl, const std::string& url, bool mlsd,
                   const std::string& options = "") {
-  return RunCommand(curl + " -s -S -g --max-time 30 " + (mlsd ? "-X MLSD " : "") + options +
-                    " '" + url + "'");
+  return RunCommand(curl + " -s -S -g --max-time 30 " + (mlsd ? "-X MLSD " : "") + options + " '" +
+                    url + "'");
 }
 
 class LiveListing : public ::testing::TestWithParam<FtpServerKind> {};
@@ -193,8 +237,7 @@ TEST_P(LiveListing, ShowsTheFolderAsCreated) {
     ASSERT_FALSE(listing.empty()) << server->LogText();
     ExpectFolder(listing, mlsd, name + (mlsd ? " MLSD" : " LIST"));
     if (std::getenv("OV_CAPTURE_LISTINGS")) {
-      std::ofstream(FixtureDir() / (name + (mlsd ? "_mlsd.txt" : "_list.txt")),
-                    std::ios::binary)
+      std::ofstream(FixtureDir() / (name + (mlsd ? "_mlsd.txt" : "_list.txt")), std::ios::binary)
           << listing;
     }
   }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -29,18 +30,20 @@ class TestTcpSocket : public TBlockSocket {
 
 using Event = std::pair<THookSocketReason, std::string>;
 
-// Records every status event of the sockets it is attached to.
+// Records every status event of the sockets it is attached to. The record is shared with the
+// handler, so a socket may outlive the recorder (its destructor still fires HR_SocketClose).
 class EventRecorder {
  public:
   void Attach(TBlockSocket& socket) {
-    socket.OnStatus = [this](TBlockSocket&, THookSocketReason reason, const std::string& value) {
-      events_.emplace_back(reason, value);
+    socket.OnStatus = [events = events_](TBlockSocket&, THookSocketReason reason,
+                                         const std::string& value) {
+      events->emplace_back(reason, value);
     };
   }
-  const std::vector<Event>& All() const { return events_; }
+  const std::vector<Event>& All() const { return *events_; }
   std::vector<Event> Only(std::initializer_list<THookSocketReason> reasons) const {
     std::vector<Event> out;
-    for (const Event& e : events_) {
+    for (const Event& e : *events_) {
       for (THookSocketReason r : reasons) {
         if (e.first == r) out.push_back(e);
       }
@@ -49,13 +52,13 @@ class EventRecorder {
   }
   int Count(THookSocketReason reason) const {
     int n = 0;
-    for (const Event& e : events_) n += e.first == reason ? 1 : 0;
+    for (const Event& e : *events_) n += e.first == reason ? 1 : 0;
     return n;
   }
-  void Clear() { events_.clear(); }
+  void Clear() { events_->clear(); }
 
  private:
-  std::vector<Event> events_;
+  std::shared_ptr<std::vector<Event>> events_ = std::make_shared<std::vector<Event>>();
 };
 
 class Stopwatch {
