@@ -15,13 +15,14 @@ class Stream {
   virtual ~Stream();
   virtual std::int64_t Size() const = 0;
   virtual std::int64_t Position() const = 0;
-  virtual void Seek(std::int64_t position) = 0;  // absolute
+  virtual void Seek(std::int64_t position) = 0;  // absolute; may pass the end, not below 0
   virtual std::size_t Read(void* buffer, std::size_t count) = 0;         // bytes read (0 at end)
   virtual std::size_t Write(const void* buffer, std::size_t count) = 0;  // bytes written
-  virtual void SetSize(std::int64_t size) = 0;  // truncate or extend (zero-filled)
+  // Truncates or extends (with zeros); a position beyond the new end moves to the end.
+  virtual void SetSize(std::int64_t size) = 0;
 };
 
-// Stream over a std::string; writing past the end grows it.
+// Stream over a std::string; writing past the end grows it (a gap is filled with zeros).
 class MemoryStream : public Stream {
  public:
   MemoryStream() = default;

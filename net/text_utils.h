@@ -16,7 +16,8 @@ std::string TrimSpaces(std::string_view value);
 
 // Text before the first `delim`; the whole value when `delim` does not occur.
 std::string TextBefore(std::string_view value, std::string_view delim);
-// Text after the first `delim`; empty when `delim` does not occur.
+// Text after the first `delim` (skipped whole); the whole value when `delim` does not occur,
+// so without a delimiter TextBefore and TextAfter both return the whole value.
 std::string TextAfter(std::string_view value, std::string_view delim);
 
 // Returns the text before the first `delim` and leaves the rest after it in `value`;
@@ -25,16 +26,20 @@ std::string CutToken(std::string& value, std::string_view delim);
 // CutToken with spaces trimmed from both the token and the remainder.
 std::string CutTrimmedToken(std::string& value, std::string_view delim);
 
-// Parts of a URL; Port and Path get their defaults ("80"/"21"/"443", "/") when absent.
+// Parts of a URL. Prot defaults to "http"; Port to "80", "443" for https or "21" for ftp;
+// Host to "localhost". The authority ends at the first "/", "?" or "#"; an "@" after that
+// belongs to the path or query. No percent-decoding; a "#" fragment stays in Path or Para.
+// URI is "/" + everything after the authority's "/".
 struct UrlParts {
   std::string Prot, User, Pass, Host, Port, Path, Para, URI;
 };
 UrlParts SplitUrl(std::string_view url);
 
-// Every non-overlapping occurrence of `search` replaced by `repl`, left to right.
+// Every non-overlapping occurrence of `search` replaced by `repl`, left to right (bytes);
+// `value` unchanged when it or `search` is empty.
 std::string ReplaceAll(std::string_view value, std::string_view search, std::string_view repl);
 
-// 1-based position of the last `sub` in `value` starting at or before 1-based `from`; 0 = none.
+// 1-based position of the last `sub` in `value` that ends at or before 1-based `from`; 0 = none.
 int LastPosFrom(std::string_view sub, std::string_view value, int from);
 // 1-based position of the last `sub` in `value`; 0 = none.
 int LastPos(std::string_view sub, std::string_view value);
@@ -46,11 +51,13 @@ int FindLineBreak(std::string_view value, std::string& terminator);
 // How many times `c` occurs in `value`.
 int CountChar(std::string_view value, char c);
 
-// `path` with one "\" at the end (added unless already there; empty stays empty).
+// `path` without surrounding characters up to code 32, with a "\" appended unless already
+// there; an empty or blank path gives "".
 std::string WithTrailingBackslash(std::string_view path);
 
-// Joins the header line at `index` (0-based) with its continuation lines (those starting
-// with a space or tab) and advances `index` past all of them.
+// Joins the header line at `index` (0-based) with its continuation lines (those starting with
+// a space, tab, '"', ':' or '='; the last line of the list never counts as one) and advances
+// `index` past all of them. Trailing characters up to code 32 are removed.
 std::string UnfoldHeaderLine(const std::vector<std::string>& lines, std::size_t& index);
 
 }  // namespace ov
