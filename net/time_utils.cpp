@@ -76,6 +76,7 @@ std::optional<int> SmallNumber(std::string_view text) {
 // 0 for AM and -1 when there is none.
 int TakeDesignator(std::string& text, const LocaleTimeInfo& locale) {
   const std::string upper = UpperCaseByUserLocale(text);
+  if (upper.size() != text.size()) return -1;  // cut positions must hold for both
   const std::string designators[2] = {UpperCaseByUserLocale(locale.am),
                                       UpperCaseByUserLocale(locale.pm)};
   for (int k = 0; k < 2; ++k) {

@@ -28,9 +28,12 @@ void SetError(std::string* error, const std::string& path, int code) {
 
 int OpenFlags(FileStream::Mode mode) {
   switch (mode) {
-    case FileStream::Mode::Create: return O_RDWR | O_CREAT;
-    case FileStream::Mode::OpenReadWrite: return O_RDWR;
-    case FileStream::Mode::OpenRead: return O_RDONLY;
+    case FileStream::Mode::Create:
+      return O_RDWR | O_CREAT;
+    case FileStream::Mode::OpenReadWrite:
+      return O_RDWR;
+    case FileStream::Mode::OpenRead:
+      return O_RDONLY;
   }
   return O_RDONLY;
 }

@@ -71,10 +71,10 @@ LocaleTimeInfo ReadUserLocaleTimeInfo() {
   LocaleTimeInfo info;
   const LocalePtr loc = OpenUserLocale(LC_TIME_MASK | LC_CTYPE_MASK);
   if (!loc) return info;
-  static constexpr nl_item kMonths[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,
-                                          ABMON_5, ABMON_6, ABMON_7, ABMON_8,
-                                          ABMON_9, ABMON_10, ABMON_11, ABMON_12};
-  for (int m = 0; m < 12; ++m) info.short_months[m] = ToUtf8(nl_langinfo_l(kMonths[m], loc.get()), loc.get());
+  static constexpr nl_item kMonths[12] = {ABMON_1, ABMON_2, ABMON_3, ABMON_4,  ABMON_5,  ABMON_6,
+                                          ABMON_7, ABMON_8, ABMON_9, ABMON_10, ABMON_11, ABMON_12};
+  for (int m = 0; m < 12; ++m)
+    info.short_months[m] = ToUtf8(nl_langinfo_l(kMonths[m], loc.get()), loc.get());
 
   std::string format = nl_langinfo_l(T_FMT, loc.get());
   if (format.find("%r") != std::string::npos) format = nl_langinfo_l(T_FMT_AMPM, loc.get());
@@ -82,7 +82,8 @@ LocaleTimeInfo ReadUserLocaleTimeInfo() {
     format = "%H:%M:%S";
   }
   info.time_separator = SeparatorOf(format);
-  info.twelve_hour = format.find("%p") != std::string::npos || format.find("%P") != std::string::npos;
+  info.twelve_hour =
+      format.find("%p") != std::string::npos || format.find("%P") != std::string::npos;
   const std::string am = ToUtf8(nl_langinfo_l(AM_STR, loc.get()), loc.get());
   const std::string pm = ToUtf8(nl_langinfo_l(PM_STR, loc.get()), loc.get());
   if (!am.empty()) info.am = am;
@@ -101,7 +102,8 @@ std::string UpperCaseByUserLocale(std::string_view utf8) {
   }();
   std::wstring wide = Widen(utf8);
   if (ctype) {
-    for (wchar_t& c : wide) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), ctype.get()));
+    for (wchar_t& c : wide)
+      c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), ctype.get()));
   }
   return Narrow(wide);
 }

@@ -43,8 +43,7 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   // No best-fit guesses: a character the code page lacks becomes "?".
   const DWORD flags = WC_NO_BEST_FIT_CHARS;
   const int size = static_cast<int>(wide.size());
-  const int count =
-      WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, "?", nullptr);
+  const int count = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, "?", nullptr);
   if (count <= 0) return std::string();
   std::string out(static_cast<std::size_t>(count), '\0');
   WideCharToMultiByte(CP_ACP, flags, wide.data(), size, out.data(), count, "?", nullptr);

@@ -22,8 +22,8 @@ std::string SystemMessage(DWORD code) {
   wchar_t* buffer = nullptr;
   const DWORD flags =
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-  const DWORD length = FormatMessageW(flags, nullptr, code, 0,
-                                      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD length =
+      FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text = length ? Narrow(std::wstring_view(buffer, length)) : std::string();
   LocalFree(buffer);
   while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.pop_back();

@@ -35,17 +35,17 @@ TEST(Codec, DecodesEscapes) {
     std::string out;
   };
   const Case cases[] = {
-      {"a%41%4", '%', "aA"},        // an incomplete escape ends the text
+      {"a%41%4", '%', "aA"},  // an incomplete escape ends the text
       {"%zz1", '%', "%zz1"},
       {"%", '%', ""},
       {"a%4", '%', "a"},
       {"%41%", '%', "A"},
       {"%e9t%C3%A9", '%', "\xE9t\xC3\xA9"},
       {"%%41", '%', "%A"},
-      {"a+b%20c", '%', "a+b c"},   // "+" is no space
+      {"a+b%20c", '%', "a+b c"},  // "+" is no space
       {"%00", '%', std::string(1, '\0')},
       {"%4g", '%', "%4g"},
-      {"a=\r\nb", '=', "ab"},       // soft line breaks
+      {"a=\r\nb", '=', "ab"},  // soft line breaks
       {"a=\n\rb", '=', "ab"},
       {"a=\nb", '=', "ab"},
       {"a=\rb", '=', "ab"},
@@ -59,8 +59,12 @@ TEST(Codec, DecodesEscapes) {
 
 TEST(Codec, Base64MatchesTheStandardVectors) {
   const std::pair<std::string, std::string> vectors[] = {
-      {"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},
-      {"foo", "Zm9v"},    {"foob", "Zm9vYg=="},  {"fooba", "Zm9vYmE="},
+      {"", ""},
+      {"f", "Zg=="},
+      {"fo", "Zm8="},
+      {"foo", "Zm9v"},
+      {"foob", "Zm9vYg=="},
+      {"fooba", "Zm9vYmE="},
       {"foobar", "Zm9vYmFy"},
       {std::string("\x00\xFF\xFE\x3F", 4), "AP/+Pw=="},
       {"Aladdin:open sesame", "QWxhZGRpbjpvcGVuIHNlc2FtZQ=="},
@@ -74,8 +78,7 @@ TEST(Codec, Base64MatchesTheStandardVectors) {
 
 TEST(Codec, EncodesWithAnyTable) {
   // URL-safe alphabet with "." as the pad symbol.
-  const std::string url_safe =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.";
+  const std::string url_safe = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.";
   EXPECT_EQ(EncodeWithTable(std::string("\xFB\xFF", 2), url_safe), "-_8.");
   // A table without the pad symbol writes no padding.
   EXPECT_EQ(EncodeWithTable("f", url_safe.substr(0, 64)), "Zg");

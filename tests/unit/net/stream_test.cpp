@@ -16,7 +16,9 @@ std::string Utf8(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-fs::path FromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+fs::path FromUtf8(const std::string& text) {
+  return fs::path(std::u8string(text.begin(), text.end()));
+}
 
 // A fresh folder per test, removed afterwards.
 class FileStreamTest : public ::testing::Test {
@@ -134,8 +136,8 @@ TEST_F(FileStreamTest, OpenFileIsExclusiveUntilClosed) {
   ASSERT_TRUE(first) << error;
   WriteBytesToStream(*first, "precious");
 
-  for (FileStream::Mode mode : {FileStream::Mode::OpenRead, FileStream::Mode::OpenReadWrite,
-                                FileStream::Mode::Create}) {
+  for (FileStream::Mode mode :
+       {FileStream::Mode::OpenRead, FileStream::Mode::OpenReadWrite, FileStream::Mode::Create}) {
     error.clear();
     EXPECT_FALSE(FileStream::Open(path, mode, &error)) << static_cast<int>(mode);
     EXPECT_FALSE(error.empty());

@@ -22,10 +22,12 @@ TEST(SplitUrl, SplitsEveryPart) {
       {"[::1]:81", {"http", "", "", "::1", "81", "/", "", "/"}},
       {"", {"http", "", "", "localhost", "80", "/", "", "/"}},
       {"ftp://files.example", {"ftp", "", "", "files.example", "21", "/", "", "/"}},
-      {"ftp://anon@files.example/pub/", {"ftp", "anon", "", "files.example", "21", "/pub/", "", "/pub/"}},
+      {"ftp://anon@files.example/pub/",
+       {"ftp", "anon", "", "files.example", "21", "/pub/", "", "/pub/"}},
       {"gopher://h/", {"gopher", "", "", "h", "80", "/", "", "/"}},
       {"http://host:/a", {"http", "", "", "host", "", "/a", "", "/a"}},
-      {"http://h/a%20b?q=%41#frag", {"http", "", "", "h", "80", "/a%20b", "q=%41#frag", "/a%20b?q=%41#frag"}},
+      {"http://h/a%20b?q=%41#frag",
+       {"http", "", "", "h", "80", "/a%20b", "q=%41#frag", "/a%20b?q=%41#frag"}},
       {"http://h/a#frag", {"http", "", "", "h", "80", "/a#frag", "", "/a#frag"}},
       {"http://u@/x", {"http", "u", "", "localhost", "80", "/x", "", "/x"}},
       // An "@" after the authority belongs to the path, query or fragment.
@@ -113,9 +115,8 @@ TEST(TextUtils, FindsTheFirstLineBreak) {
     std::string terminator;
   };
   const Case cases[] = {
-      {"ab\r\nc", 3, "\r\n"}, {"ab\n\rc", 3, "\n\r"}, {"ab\r", 3, "\r"},
-      {"ab\n\nc", 3, "\n"},   {"ab\r\rc", 3, "\r"},  {"abc", -1, ""},
-      {"\nx", 1, "\n"},       {"", -1, ""},
+      {"ab\r\nc", 3, "\r\n"}, {"ab\n\rc", 3, "\n\r"}, {"ab\r", 3, "\r"}, {"ab\n\nc", 3, "\n"},
+      {"ab\r\rc", 3, "\r"},   {"abc", -1, ""},        {"\nx", 1, "\n"},  {"", -1, ""},
   };
   for (const Case& c : cases) {
     std::string terminator = "stale";
@@ -140,11 +141,11 @@ TEST(TextUtils, WithTrailingBackslash) {
 
 TEST(TextUtils, UnfoldsHeaderLines) {
   const std::vector<std::string> lines = {
-      "Content-Type: text/html; ",   // trailing blanks go
-      "\tcharset=utf-8",             // a tab continues the line
+      "Content-Type: text/html; ",  // trailing blanks go
+      "\tcharset=utf-8",            // a tab continues the line
       "  ;q=1  ",
       "Set-Cookie: a=1",
-      "=b; path=/",                  // so do '=', ':' and '"'
+      "=b; path=/",  // so do '=', ':' and '"'
       "X-Empty:",
       "Next: 1",
       " not taken: last line",

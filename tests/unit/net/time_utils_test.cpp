@@ -19,11 +19,11 @@ TEST(TickDifference, HandlesWrapAndBackwardSteps) {
     std::uint32_t old_tick, new_tick, expected;
   };
   const Case cases[] = {
-      {4294967280u, 16u, 32u},                     // wrapped past 2^32
-      {256u, 80u, 176u},                           // went backwards: the magnitude
-      {0x90000000u, 0x10000000u, 0x80000000u},     // half the range apart: taken as a wrap
+      {4294967280u, 16u, 32u},                  // wrapped past 2^32
+      {256u, 80u, 176u},                        // went backwards: the magnitude
+      {0x90000000u, 0x10000000u, 0x80000000u},  // half the range apart: taken as a wrap
       {0xFFFFFFFFu, 0u, 1u},
-      {0x80000000u, 0x7FFFFFFFu, 0xFFFFFFFFu},     // one back across the middle reads as a wrap
+      {0x80000000u, 0x7FFFFFFFu, 0xFFFFFFFFu},  // one back across the middle reads as a wrap
       {5u, 5u, 0u},
       {0u, 0u, 0u},
       {10u, 1010u, 1000u},
@@ -49,25 +49,44 @@ TEST(MonthNames, WholeAbbreviationsInAnyKnownLanguage) {
     int month;
   };
   const Case cases[] = {
-      {"Jan", 1},  {"JAN", 1},  {"jan", 1},   {"Okt", 10},  {"OKT", 10},
-      {"M\xC3\xA4r", 3},                       // Mär
-      {"M\xC3\x84R", 3},                       // MÄR
-      {"f\xC3\xA9v", 2},  {"F\xC3\x89V", 2},  // fév, FÉV
-      {"ao\xC3\xBB", 8},                       // aoû
-      {"D\xC3\x89" "C", 12},                   // DÉC
-      {"dez", 12}, {"Mai", 5}, {"avr", 4},    {"Aou", 8},
-      {"Kv\xC3\xAC", 5},                       // Kvì
-      {"\xC3\x98\xC3\x8DJ", 10},               // ØÍJ
-      {"Z\xC3\xA1\xC3\xB8", 9},                // Záø
-      {"Sept", 0}, {"Ja", 0},  {"Janu", 0},   {" Jan", 0},  {"Jan ", 0},
-      {"", 0},     {"Zaz", 0}, {"Mar\xC3\xA4", 0},
+      {"Jan", 1},
+      {"JAN", 1},
+      {"jan", 1},
+      {"Okt", 10},
+      {"OKT", 10},
+      {"M\xC3\xA4r", 3},  // Mär
+      {"M\xC3\x84R", 3},  // MÄR
+      {"f\xC3\xA9v", 2},
+      {"F\xC3\x89V", 2},  // fév, FÉV
+      {"ao\xC3\xBB", 8},  // aoû
+      {"D\xC3\x89"
+       "C",
+       12},  // DÉC
+      {"dez", 12},
+      {"Mai", 5},
+      {"avr", 4},
+      {"Aou", 8},
+      {"Kv\xC3\xAC", 5},          // Kvì
+      {"\xC3\x98\xC3\x8DJ", 10},  // ØÍJ
+      {"Z\xC3\xA1\xC3\xB8", 9},   // Záø
+      {"Sept", 0},
+      {"Ja", 0},
+      {"Janu", 0},
+      {" Jan", 0},
+      {"Jan ", 0},
+      {"", 0},
+      {"Zaz", 0},
+      {"Mar\xC3\xA4", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(MonthFromName(c.name), c.month) << c.name;
 }
 
 TEST(MonthNames, MatchesUpperCasedText) {
   EXPECT_TRUE(MonthNameMatches("OKT", 10));
-  EXPECT_TRUE(MonthNameMatches("B\xC3\x98" "E", 3));  // BØE
+  EXPECT_TRUE(
+      MonthNameMatches("B\xC3\x98"
+                       "E",
+                       3));  // BØE
   EXPECT_FALSE(MonthNameMatches("OKT", 11));
   EXPECT_FALSE(MonthNameMatches("Okt", 10));  // the caller upper-cases
   EXPECT_FALSE(MonthNameMatches("JAN", 0));
@@ -76,14 +95,14 @@ TEST(MonthNames, MatchesUpperCasedText) {
 
 TEST(MonthNames, ReplacedLocaleNamesAreUsed) {
   EXPECT_EQ(MonthFromName("set"), 0);
-  SetLocaleMonthNames({"jan", "fev", "mar", "abr", "mai", "jun", "jul", "ago", "set", "out",
-                       "nov", "dez"});
+  SetLocaleMonthNames(
+      {"jan", "fev", "mar", "abr", "mai", "jun", "jul", "ago", "set", "out", "nov", "dez"});
   EXPECT_EQ(MonthFromName("Set"), 9);
   EXPECT_EQ(MonthFromName("OUT"), 10);
   EXPECT_EQ(MonthFromName("ago"), 8);
   EXPECT_EQ(MonthFromName("Okt"), 10);  // the fixed rows stay
-  SetLocaleMonthNames({"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct",
-                       "Nov", "Dec"});
+  SetLocaleMonthNames(
+      {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"});
   EXPECT_EQ(MonthFromName("set"), 0);
 }
 
@@ -98,7 +117,10 @@ TEST(MonthNames, TheLocaleNamesFindTheirMonths) {
 
 TEST(UpperCaseLocale, UpperCasesUnicodeLetters) {
   EXPECT_EQ(UpperCaseLocale("abc xyz"), "ABC XYZ");
-  EXPECT_EQ(UpperCaseLocale("d\xC3\xA9" "c \xC3\xA6\xC3\xB8\xC3\xA5"), "D\xC3\x89" "C \xC3\x86\xC3\x98\xC3\x85");
+  EXPECT_EQ(UpperCaseLocale("d\xC3\xA9"
+                            "c \xC3\xA6\xC3\xB8\xC3\xA5"),
+            "D\xC3\x89"
+            "C \xC3\x86\xC3\x98\xC3\x85");
   EXPECT_EQ(UpperCaseLocale("\xD0\xB0\xD0\xB1"), "\xD0\x90\xD0\x91");  // Cyrillic аб
   EXPECT_EQ(UpperCaseLocale("1:2 -_"), "1:2 -_");
   EXPECT_EQ(UpperCaseLocale(""), "");
@@ -113,7 +135,7 @@ TEST(TimeFromText, ReadsHoursMinutesAndSeconds) {
       {"12:34:56.789", Day(12, 34, 56)},  // cut after the seconds
       {"12:34:56", Day(12, 34, 56)},
       {"12:34", Day(12, 34, 0)},
-      {"12:34 PM", Day(12, 34, 0)},       // cut after the minutes as well
+      {"12:34 PM", Day(12, 34, 0)},  // cut after the minutes as well
       {"1:2", Day(1, 2, 0)},
       {"0:00", 0.0},
       {"23:59:59", Day(23, 59, 59)},
@@ -146,10 +168,15 @@ TEST(TimeFromText, FollowsTheLocaleSeparatorAndDesignators) {
   twelve.am = "a.m.";
   twelve.pm = "p.m.";
   const std::pair<std::string, double> cases[] = {
-      {"2:05 p.m.", Day(14, 5, 0)}, {"2:05 P.M.", Day(14, 5, 0)}, {"12:00 a.m.", 0.0},
-      {"12:30 p.m.", Day(12, 30, 0)}, {"p.m. 1:00:01", Day(13, 0, 1)}, {"11:59 a.m.", Day(11, 59, 0)},
+      {"2:05 p.m.", Day(14, 5, 0)},
+      {"2:05 P.M.", Day(14, 5, 0)},
+      {"12:00 a.m.", 0.0},
+      {"12:30 p.m.", Day(12, 30, 0)},
+      {"p.m. 1:00:01", Day(13, 0, 1)},
+      {"11:59 a.m.", Day(11, 59, 0)},
       {"13:05", Day(13, 5, 0)},  // no designator: a 24-hour time
-      {"13:05 p.m.", -1.0}, {"p.m.", -1.0},
+      {"13:05 p.m.", -1.0},
+      {"p.m.", -1.0},
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_DOUBLE_EQ(ParseLocaleTime(text, twelve), expected) << text;
