@@ -44,13 +44,18 @@ class InstallationWorkflow {
   bool IsRunning() const { return running_; }
 
  private:
-  class Steps;
+  class Steps;  // the steps of one run
+  InstallOutcome DecideAndInstall();
+  InstallOutcome Execute(const InstallRequest& request);
+  InstallOutcome Finish(InstallOutcome outcome);
+
   const InstallContext& context_;
   PlatformServices platform_;
   InstallerUi& ui_;
   FileDownloader& downloader_;
   bool running_ = false;
   bool cancel_requested_ = false;
+  bool downloading_ = false;
 };
 
 }  // namespace ov

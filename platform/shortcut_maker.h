@@ -5,13 +5,18 @@
 
 namespace ov {
 
+struct ShortcutResult {
+  enum class Status { Saved, ObjectFailed, SaveFailed };
+  Status State = Status::Saved;
+  std::string Error;  // what failed, empty when Saved
+};
+
 class ShortcutMaker {
  public:
   virtual ~ShortcutMaker() = default;
-  // Saves a link at `link_path` to `target`. Returns an empty text on success, else what failed
-  // (creating the link object, or saving it).
-  virtual std::string SaveLink(const std::string& link_path, const std::string& target, const std::string& arguments,
-                               const std::string& working_dir) = 0;
+  // Saves a link at `link_path` to `target` with the given arguments and working folder.
+  virtual ShortcutResult SaveLink(const std::string& link_path, const std::string& target,
+                                  const std::string& arguments, const std::string& working_dir) = 0;
 };
 
 }  // namespace ov
