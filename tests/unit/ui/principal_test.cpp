@@ -33,27 +33,28 @@ InstallContext Context(LicenceKind licence, PanelRgb panel, std::string title) {
 
 TEST(Principal, StartStatePerEdition) {
   struct Case {
-    LicenceKind licence;
-    PanelRgb panel;
+    int selector;
     bool free_visible, demo_visible;
-    Rgb shown;
+    Rgb panel;
+    std::string title;
   } cases[] = {
-      {LicenceKind::Free, kPanelRed, true, false, kRed},     // for representatives
-      {LicenceKind::Free, kPanelGreen, true, false, kGreen}, // free invoicing edition
-      {LicenceKind::Demo, kPanelRed, false, true, kRed},     // demonstrations
-      {LicenceKind::None, kPanelGreen, false, false, kRed},  // unknown selector: red, nothing shown
+      {-1, true, false, kRed, "Sistema OVILAR COM\xC3\x89RCIO\r\n Para Representantes"},
+      {0, true, false, kGreen, "Emissor Gratuito de \r\nNota Fiscal Eletr\xC3\xB4nica"},
+      {3, false, true, kRed, "Demonstrativo \r\nOvilar - Conserto"},
+      {5, false, true, kRed, "Demonstrativo \r\nOvilar - Com\xC3\xA9rcio"},
+      {6, false, false, kRed, ""},  // no such edition: nothing shown, red panel
   };
   for (const auto& c : cases) {
     RecordingView view;
     TFPrincipal form(view, Settings());
-    const std::string title = "Demonstrativo \r\nOvilar - Conserto";
-    form.FormCreate(Context(c.licence, c.panel, title));
-    EXPECT_EQ(view.visible[Control::MMLicencaUsoGratuito], c.free_visible);
-    EXPECT_EQ(view.visible[Control::MMLicencaUsoDemo], c.demo_visible);
-    EXPECT_EQ(view.colour[Control::PTipo], c.shown);
-    EXPECT_EQ(view.caption[Control::LblSistema], title);
-    EXPECT_FALSE(view.enabled.at(Control::BtnInstalar));
-    EXPECT_EQ(form.Context().InstallPath, "C:\\Ovilar_Conserto\\");
+    InstallContext context;
+    context.Profile = EditionProfileOrBlank(c.selector);
+    form.FormCreate(context);
+    EXPECT_EQ(view.visible[Control::MMLicencaUsoGratuito], c.free_visible) << c.selector;
+    EXPECT_EQ(view.visible[Control::MMLicencaUsoDemo], c.demo_visible) << c.selector;
+    EXPECT_EQ(view.colour[Control::PTipo], c.panel) << c.selector;
+    EXPECT_EQ(view.caption[Control::LblSistema], c.title) << c.selector;
+    EXPECT_FALSE(view.enabled.at(Control::BtnInstalar)) << c.selector;
   }
 }
 
