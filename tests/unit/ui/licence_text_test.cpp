@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -23,8 +24,11 @@ TEST(LicenceText, LineBreaksBecomeCrLfWithoutATrailingOne) {
 }
 
 std::string ReadResource(const std::string& name) {
+  // The source tree from the environment, else from this file's own place in it.
   const char* root = std::getenv("OV_SOURCE_DIR");
-  std::ifstream in(std::string(root ? root : ".") + "/ui/win32/resources/" + name, std::ios::binary);
+  const std::filesystem::path source =
+      root ? std::filesystem::path(root) : std::filesystem::path(__FILE__).parent_path() / "../../..";
+  std::ifstream in(source / "ui/win32/resources" / name, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
