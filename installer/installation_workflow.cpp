@@ -152,7 +152,7 @@ class InstallationWorkflow::Steps {
     const std::string script = ip_ + "desc.bat";
     WriteOrFail(script, ExtractionScript(ip_, archive_path));
     RunScript(script);
-    if (files().FileExists(script)) files().DeleteFile(script);
+    if (files().FileExists(script)) files().RemoveFile(script);
     RestoreDatabase();
   }
 
@@ -160,7 +160,7 @@ class InstallationWorkflow::Steps {
   void BackUpDatabase() {
     if (!database_existed_ || backup_made_) return;
     backup_ = database_ + "." + files().TimestampText() + ".bak";
-    if (!files().CopyFile(database_, backup_, false)) {
+    if (!files().DuplicateFile(database_, backup_, false)) {
       throw StepFailure{"N\u00e3o foi poss\u00edvel copiar o banco de dados " + database_ + " para " + backup_ + "."};
     }
     backup_made_ = true;
@@ -168,7 +168,7 @@ class InstallationWorkflow::Steps {
   }
 
   void RestoreDatabase() {
-    if (backup_made_ && !files().CopyFile(backup_, database_, true)) {
+    if (backup_made_ && !files().DuplicateFile(backup_, database_, true)) {
       throw StepFailure{"N\u00e3o foi poss\u00edvel restaurar o banco de dados " + database_ +
                         "; a c\u00f3pia de seguran\u00e7a est\u00e1 em " + backup_ + "."};
     }

@@ -30,9 +30,9 @@ bool FakeFileSystem::CreateDirectories(const std::string& path) {
   return true;
 }
 
-bool FakeFileSystem::DeleteFile(const std::string& path) { return Files.erase(path) != 0; }
+bool FakeFileSystem::RemoveFile(const std::string& path) { return Files.erase(path) != 0; }
 
-bool FakeFileSystem::CopyFile(const std::string& from, const std::string& to, bool overwrite) {
+bool FakeFileSystem::DuplicateFile(const std::string& from, const std::string& to, bool overwrite) {
   if (!FileExists(from) || UncopyablePaths.count(to) || (!overwrite && FileExists(to))) return false;
   Files[to] = Files[from];
   return true;

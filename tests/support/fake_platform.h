@@ -18,8 +18,8 @@ class FakeFileSystem : public FileSystem {
   bool FileExists(const std::string& path) const override;
   bool DirectoryExists(const std::string& path) const override;
   bool CreateDirectories(const std::string& path) override;
-  bool DeleteFile(const std::string& path) override;
-  bool CopyFile(const std::string& from, const std::string& to, bool overwrite) override;
+  bool RemoveFile(const std::string& path) override;
+  bool DuplicateFile(const std::string& from, const std::string& to, bool overwrite) override;
   int WriteFile(const std::string& path, const std::string& bytes) override;
   std::string TimestampText() const override { return Timestamp; }
 
