@@ -186,8 +186,13 @@ void TBlockSocket::PrepareSin(TVarSin& sin, std::string_view ip, std::string_vie
   FireStatus(HR_ResolvingBegin, Joined(ip, port));
   ResetLastError();
   TSocketFamily family = family_;
-  if (socket_ == ws::kInvalidSocket && family_ == SF_Any) {
-    family = IsIP4Text(ip) ? SF_IP4 : IsIP6Text(ip) ? SF_IP6 : SF_Any;
+  if (family_ == SF_Any) {
+    if (socket_ == ws::kInvalidSocket) {
+      family = IsIP4Text(ip) ? SF_IP4 : IsIP6Text(ip) ? SF_IP6 : SF_Any;
+    } else {
+      // An open handle can only use addresses of its own family.
+      family = ip6_used_ ? SF_IP6 : SF_IP4;
+    }
   }
   SetLastError(ResolveSin(sin, ip, port, FamilyToAddressFamily(family), GetSocketProtocol(),
                           GetSocketType(), PreferIP4));

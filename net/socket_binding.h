@@ -402,6 +402,10 @@ std::uint16_t LookupPort(std::string_view port, int family, int protocol, int so
 // Host name of an address; the address text itself when no name is found.
 std::string LookupIPToName(std::string_view ip, int family, int protocol, int socket_type);
 
+// Copies the address of an address-information entry into the record: as many bytes as the
+// entry's address length, but never more than the record's 28 (the rest of the record is zero).
+void SinFromAddrInfo(TVarSin& sin, const TAddrInfo& entry);
+
 // Test support: names listed here are treated as not exported by the next first load.
 void SetHiddenEntriesForTesting(std::vector<std::string> names);
 
