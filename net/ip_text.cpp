@@ -19,7 +19,9 @@ bool IsOctetText(std::string_view text) {
 
 // Value of a group of hexadecimal digits (either case) when it is at most FFFF; -1 otherwise.
 std::int32_t HexGroupValue(std::string_view text) {
-  const std::int32_t value = TextToIntDef("$" + std::string(text), -1);
+  std::string prefixed = "$";
+  prefixed.append(text);
+  const std::int32_t value = TextToIntDef(prefixed, -1);
   return value > 0xFFFF ? -1 : value;
 }
 
@@ -71,8 +73,8 @@ std::string ExpandIP6Text(std::string_view text) {
   if (text.empty()) return {};
   const int colons = CountChar(text, ':');
   if (colons > 7) return {};
-  std::string value(text);
-  if (value.front() == ':') value.insert(0, "0");
+  std::string value = text.front() == ':' ? "0" : "";
+  value.append(text);
   if (value.back() == ':') value.push_back('0');
   std::string filler;
   for (int i = 0; i < 8 - colons; ++i) filler += ":0";
@@ -144,7 +146,9 @@ std::string IP6BytesToText(const TIP6Address& address) {
     groups[i] = static_cast<std::uint16_t>(address[2 * i] * 256 + address[2 * i + 1]);
   }
   const ZeroRun run = LongestZeroRun(groups);
-  auto in_run = [&run](int i) { return run.length > 0 && i >= run.start && i < run.start + run.length; };
+  auto in_run = [&run](int i) {
+    return run.length > 0 && i >= run.start && i < run.start + run.length;
+  };
   std::string text;
   bool skipped = false;
   for (int i = 0; i < 8; ++i) {

@@ -122,7 +122,8 @@ bool BindLibrary(BindingState& state, const std::string& name) {
 }  // namespace
 
 bool LoadSocketLibrary(std::string_view library_name) {
-  const std::string name = library_name.empty() ? std::string(kSocketLibraryName) : std::string(library_name);
+  const std::string name =
+      library_name.empty() ? std::string(kSocketLibraryName) : std::string(library_name);
   BindingState& state = Binding();
   std::lock_guard<std::mutex> guard(state.lock);
   if (state.use_count <= 0 && !BindLibrary(state, name)) return false;
@@ -146,7 +147,8 @@ bool ReleaseSocketLibrary() {
 int StartupSocketInterface() {
   BindingState& state = Binding();
   const SocketEntries& e = state.entries;
-  state.startup_result = e.WSAStartup ? e.WSAStartup(ws::kWinsockVersion, &state.wsa_data) : ws::kWsaNotInitialised;
+  state.startup_result =
+      e.WSAStartup ? e.WSAStartup(ws::kWinsockVersion, &state.wsa_data) : ws::kWsaNotInitialised;
   return state.startup_result;
 }
 
@@ -163,9 +165,12 @@ bool UsesAddrInfoApi(int family) {
 
 int SinLength(const TVarSin& sin) {
   switch (sin.AddressFamily) {
-    case ws::kAfInet: return 16;
-    case ws::kAfInet6: return 28;
-    default: return 0;
+    case ws::kAfInet:
+      return 16;
+    case ws::kAfInet6:
+      return 28;
+    default:
+      return 0;
   }
 }
 
@@ -222,7 +227,8 @@ int SockPeerName(TSocket socket, TVarSin& sin) {
 
 int SockSend(TSocket socket, const void* buffer, int length, int flags) {
   const SocketEntries& e = Entries();
-  return e.send ? e.send(socket, static_cast<const char*>(buffer), length, flags) : ws::kSocketError;
+  return e.send ? e.send(socket, static_cast<const char*>(buffer), length, flags)
+                : ws::kSocketError;
 }
 
 int SockRecv(TSocket socket, void* buffer, int length, int flags) {
@@ -234,14 +240,16 @@ int SockSendTo(TSocket socket, const void* buffer, int length, int flags, const 
   const SocketEntries& e = Entries();
   const TVarSin copy = sin;
   if (!e.sendto) return ws::kSocketError;
-  return e.sendto(socket, static_cast<const char*>(buffer), length, flags, AsSockAddr(copy), SinLength(copy));
+  return e.sendto(socket, static_cast<const char*>(buffer), length, flags, AsSockAddr(copy),
+                  SinLength(copy));
 }
 
 int SockRecvFrom(TSocket socket, void* buffer, int length, int flags, TVarSin& sin) {
   const SocketEntries& e = Entries();
   int from_length = kSinSize;
   if (!e.recvfrom) return ws::kSocketError;
-  return e.recvfrom(socket, static_cast<char*>(buffer), length, flags, AsSockAddr(sin), &from_length);
+  return e.recvfrom(socket, static_cast<char*>(buffer), length, flags, AsSockAddr(sin),
+                    &from_length);
 }
 
 std::string LocalHostName(int* error) {

@@ -1,5 +1,6 @@
 // Run-time binding of the platform's socket interface with Winsock semantics in both builds:
-// the process-wide table of entries, the address record and socket set, and the operations over them.
+// the process-wide table of entries, the address record and socket set, and the operations over
+// them.
 #pragma once
 
 #include <array>
@@ -294,9 +295,9 @@ using TIP6Address = std::array<std::uint8_t, 16>;
 // One entry per bound function, with Winsock's own signatures; empty when not exported.
 // Error results (-1, kInvalidSocket, nullptr) leave the Winsock error number for WSAGetLastError.
 struct SocketEntries {
-  int(OV_WSAAPI* WSAIoctl)(TSocket s, std::uint32_t code, void* in, std::uint32_t in_size, void* out,
-                           std::uint32_t out_size, std::uint32_t* returned, void* overlapped,
-                           void* completion) = nullptr;
+  int(OV_WSAAPI* WSAIoctl)(TSocket s, std::uint32_t code, void* in, std::uint32_t in_size,
+                           void* out, std::uint32_t out_size, std::uint32_t* returned,
+                           void* overlapped, void* completion) = nullptr;
   int(OV_WSAAPI* WSAFDIsSet)(TSocket s, TFDSet* set) = nullptr;  // exported as __WSAFDIsSet
   int(OV_WSAAPI* closesocket)(TSocket s) = nullptr;
   int(OV_WSAAPI* ioctlsocket)(TSocket s, std::int32_t cmd, std::uint32_t* arg) = nullptr;
@@ -324,7 +325,8 @@ struct SocketEntries {
   int(OV_WSAAPI* send)(TSocket s, const char* buffer, int length, int flags) = nullptr;
   int(OV_WSAAPI* sendto)(TSocket s, const char* buffer, int length, int flags, const TSockAddr* to,
                          int to_len) = nullptr;
-  int(OV_WSAAPI* setsockopt)(TSocket s, int level, int name, const char* value, int value_len) = nullptr;
+  int(OV_WSAAPI* setsockopt)(TSocket s, int level, int name, const char* value,
+                             int value_len) = nullptr;
   int(OV_WSAAPI* shutdown)(TSocket s, int how) = nullptr;
   TSocket(OV_WSAAPI* socket)(int family, int type, int protocol) = nullptr;
   THostEnt*(OV_WSAAPI* gethostbyaddr)(const char* addr, int length, int family) = nullptr;
@@ -337,11 +339,13 @@ struct SocketEntries {
   int(OV_WSAAPI* getaddrinfo)(const char* host, const char* service, const TAddrInfo* hints,
                               TAddrInfo** result) = nullptr;
   void(OV_WSAAPI* freeaddrinfo)(TAddrInfo* list) = nullptr;
-  int(OV_WSAAPI* getnameinfo)(const TSockAddr* addr, int addr_len, char* host, std::uint32_t host_len,
-                              char* service, std::uint32_t service_len, int flags) = nullptr;
+  int(OV_WSAAPI* getnameinfo)(const TSockAddr* addr, int addr_len, char* host,
+                              std::uint32_t host_len, char* service, std::uint32_t service_len,
+                              int flags) = nullptr;
 };
 
-// The process-wide table of entries (filled by LoadSocketLibrary, left as is by the release).
+// The process-wide table of entries: filled by the first LoadSocketLibrary, emptied when the
+// last ReleaseSocketLibrary unloads the library (so nothing can call into unloaded code).
 const SocketEntries& Entries();
 
 // The process-wide start-up record.
@@ -352,9 +356,11 @@ TWSAData& WsaData();
 // address-information functions may be missing).
 bool LoadSocketLibrary(std::string_view library_name);
 // Counted release; the libraries are unloaded when the count reaches 0. Always true.
+// The operations below fail cleanly (kWsaNotInitialised or an error result) while unbound.
 bool ReleaseSocketLibrary();
 
-// Start-up of the bound interface: WSAStartup(2.2) into WsaData(). Returns and keeps its result
+// Start-up of the bound interface: WSAStartup(2.2) into WsaData(). Sockets can be created only
+// after a successful start-up, in both builds. Returns and keeps its result
 // (0 on success, a Winsock error number otherwise; kWsaNotInitialised when nothing is bound).
 int StartupSocketInterface();
 // The result of the last StartupSocketInterface (-1 before any).

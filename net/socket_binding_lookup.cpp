@@ -45,7 +45,8 @@ TAddrInfo Hints(int flags, int family, int protocol, int socket_type) {
 
 // One address-information lookup into a zeroed record; the special host literals select the
 // wildcard or loopback address of the hinted family.
-int AddrInfoLookup(TVarSin& sin, const std::string& host, const std::string& port, TAddrInfo hints) {
+int AddrInfoLookup(TVarSin& sin, const std::string& host, const std::string& port,
+                   TAddrInfo hints) {
   sin = TVarSin{};
   AddrInfoList list;
   int result;
@@ -153,7 +154,8 @@ int ResolveSin(TVarSin& sin, std::string_view host, std::string_view port, int f
   const std::string host_text(host);
   const std::string port_text(port);
   if (UsesAddrInfoApi(family)) {
-    return ResolveWithAddrInfo(sin, host_text, port_text, family, protocol, socket_type, prefer_ip4);
+    return ResolveWithAddrInfo(sin, host_text, port_text, family, protocol, socket_type,
+                               prefer_ip4);
   }
   return ResolveClassic(sin, host_text, port_text, protocol);
 }
@@ -183,7 +185,8 @@ void ClassicNameToIPs(const std::string& name, std::vector<std::string>& list) {
   }
   std::lock_guard<std::mutex> guard(Binding().lock);
   const THostEnt* entry = e.gethostbyname(name.c_str());
-  if (!entry || entry->h_addrtype != ws::kAfInet || entry->h_length != 4 || !entry->h_addr_list) return;
+  if (!entry || entry->h_addrtype != ws::kAfInet || entry->h_length != 4 || !entry->h_addr_list)
+    return;
   for (char** address = entry->h_addr_list; *address; ++address) list.push_back(Ip4Text(*address));
 }
 
@@ -227,7 +230,8 @@ std::uint16_t LookupPort(std::string_view port, int family, int protocol, int so
     return static_cast<std::uint16_t>(TextToIntDef(port_text, 0));
   }
   AddrInfoList list;
-  if (list.Query(nullptr, port_text.c_str(), Hints(ws::kAiPassive, 0, protocol, socket_type)) != 0) return 0;
+  if (list.Query(nullptr, port_text.c_str(), Hints(ws::kAiPassive, 0, protocol, socket_type)) != 0)
+    return 0;
   const TAddrInfo* first = list.First();
   if (!first || !first->ai_addr) return 0;
   TVarSin sin;
@@ -243,16 +247,19 @@ std::string LookupIPToName(std::string_view ip, int family, int protocol, int so
     const std::uint32_t address = e.inet_addr(text.c_str());
     if (address == ws::kInAddrNone) return text;
     std::lock_guard<std::mutex> guard(Binding().lock);
-    const THostEnt* entry = e.gethostbyaddr(reinterpret_cast<const char*>(&address), 4, ws::kAfInet);
+    const THostEnt* entry =
+        e.gethostbyaddr(reinterpret_cast<const char*>(&address), 4, ws::kAfInet);
     return entry && entry->h_name ? std::string(entry->h_name) : text;
   }
   AddrInfoList list;
-  if (list.Query(text.c_str(), nullptr, Hints(0, 0, protocol, socket_type)) != 0 || !list.First()) return text;
+  if (list.Query(text.c_str(), nullptr, Hints(0, 0, protocol, socket_type)) != 0 || !list.First())
+    return text;
   const TAddrInfo* first = list.First();
   char host[ws::kNiMaxHost] = {};
   char service[ws::kNiMaxServ] = {};
-  if (!e.getnameinfo || e.getnameinfo(first->ai_addr, static_cast<int>(first->ai_addrlen), host, sizeof host,
-                                      service, sizeof service, ws::kNiNumericServ) != 0) {
+  if (!e.getnameinfo ||
+      e.getnameinfo(first->ai_addr, static_cast<int>(first->ai_addrlen), host, sizeof host, service,
+                    sizeof service, ws::kNiNumericServ) != 0) {
     return text;
   }
   return host;

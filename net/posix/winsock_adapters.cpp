@@ -8,6 +8,7 @@
 #include <sys/time.h>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -18,7 +19,9 @@ LibcCalls g_libc;
 std::atomic<int> g_startups{0};
 
 // A TSocket that cannot be a descriptor becomes -1 (the C library then reports EBADF).
-int Fd(TSocket socket) { return socket <= static_cast<TSocket>(INT_MAX) ? static_cast<int>(socket) : -1; }
+int Fd(TSocket socket) {
+  return socket <= static_cast<TSocket>(INT_MAX) ? static_cast<int>(socket) : -1;
+}
 
 int Result(int result) { return result < 0 ? FailFromErrno() : result; }
 
@@ -31,8 +34,8 @@ int NativeMsgFlags(int flags) {
   return native;
 }
 
-int Ws_WSAIoctl(TSocket, std::uint32_t, void*, std::uint32_t, void*, std::uint32_t, std::uint32_t*, void*,
-                    void*) {
+int Ws_WSAIoctl(TSocket, std::uint32_t, void*, std::uint32_t, void*, std::uint32_t, std::uint32_t*,
+                void*, void*) {
   SetLastWinsockError(ws::kWsaEOpNotSupp);
   return ws::kSocketError;
 }
@@ -101,11 +104,13 @@ int WithNativeAddr(const TSockAddr* addr, int length, Call call) {
 }
 
 int Ws_bind(TSocket s, const TSockAddr* addr, int length) {
-  return WithNativeAddr(addr, length, [s](const sockaddr* a, socklen_t l) { return g_libc.bind(Fd(s), a, l); });
+  return WithNativeAddr(addr, length,
+                        [s](const sockaddr* a, socklen_t l) { return g_libc.bind(Fd(s), a, l); });
 }
 
 int Ws_connect(TSocket s, const TSockAddr* addr, int length) {
-  return WithNativeAddr(addr, length, [s](const sockaddr* a, socklen_t l) { return g_libc.connect(Fd(s), a, l); });
+  return WithNativeAddr(
+      addr, length, [s](const sockaddr* a, socklen_t l) { return g_libc.connect(Fd(s), a, l); });
 }
 
 template <typename Call>
@@ -118,11 +123,13 @@ int NameOf(TSockAddr* addr, int* length, Call call) {
 }
 
 int Ws_getpeername(TSocket s, TSockAddr* addr, int* length) {
-  return NameOf(addr, length, [s](sockaddr* a, socklen_t* l) { return g_libc.getpeername(Fd(s), a, l); });
+  return NameOf(addr, length,
+                [s](sockaddr* a, socklen_t* l) { return g_libc.getpeername(Fd(s), a, l); });
 }
 
 int Ws_getsockname(TSocket s, TSockAddr* addr, int* length) {
-  return NameOf(addr, length, [s](sockaddr* a, socklen_t* l) { return g_libc.getsockname(Fd(s), a, l); });
+  return NameOf(addr, length,
+                [s](sockaddr* a, socklen_t* l) { return g_libc.getsockname(Fd(s), a, l); });
 }
 
 // Winsock option level and name as the C library's; false for an option it does not know.
@@ -202,7 +209,8 @@ int Ws_setsockopt(TSocket s, int level, int name, const char* value, int length)
     const ::linger native{linger.l_onoff, linger.l_linger};
     return Result(g_libc.setsockopt(Fd(s), native_level, native_name, &native, sizeof native));
   }
-  return Result(g_libc.setsockopt(Fd(s), native_level, native_name, value, static_cast<socklen_t>(length)));
+  return Result(
+      g_libc.setsockopt(Fd(s), native_level, native_name, value, static_cast<socklen_t>(length)));
 }
 
 // Writes a converted option value the way Winsock does: the caller's buffer must hold it.
@@ -227,8 +235,10 @@ int Ws_getsockopt(TSocket s, int level, int name, char* value, int* length) {
   if (level == ws::kSolSocket && name == ws::kSoLinger) {
     ::linger native{};
     socklen_t size = sizeof native;
-    if (g_libc.getsockopt(Fd(s), native_level, native_name, &native, &size) < 0) return FailFromErrno();
-    const TLinger linger{static_cast<std::uint16_t>(native.l_onoff), static_cast<std::uint16_t>(native.l_linger)};
+    if (g_libc.getsockopt(Fd(s), native_level, native_name, &native, &size) < 0)
+      return FailFromErrno();
+    const TLinger linger{static_cast<std::uint16_t>(native.l_onoff),
+                         static_cast<std::uint16_t>(native.l_linger)};
     return PutOption(&linger, sizeof linger, value, length);
   }
   socklen_t size = static_cast<socklen_t>(*length);
@@ -263,6 +273,17 @@ int Ws_listen(TSocket s, int backlog) { return Result(g_libc.listen(Fd(s), backl
 
 int Count(ssize_t result) { return result < 0 ? FailFromErrno() : static_cast<int>(result); }
 
+// A send refused with EPIPE: Windows tells a connection shut down for sending by this side
+// (still connected) from one the peer has dropped.
+int SendCount(TSocket s, ssize_t result) {
+  if (result >= 0 || errno != EPIPE) return Count(result);
+  sockaddr_storage peer{};
+  socklen_t length = sizeof peer;
+  const bool connected =
+      g_libc.getpeername(Fd(s), reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+  return Fail(connected ? ws::kWsaEShutdown : ws::kWsaEConnReset);
+}
+
 int Ws_recv(TSocket s, char* buffer, int length, int flags) {
   if (length < 0) return Fail(ws::kWsaEFault);
   return Count(g_libc.recv(Fd(s), buffer, static_cast<std::size_t>(length), NativeMsgFlags(flags)));
@@ -272,8 +293,9 @@ int Ws_recvfrom(TSocket s, char* buffer, int length, int flags, TSockAddr* from,
   if (length < 0) return Fail(ws::kWsaEFault);
   sockaddr_storage native{};
   socklen_t native_length = sizeof native;
-  const ssize_t result = g_libc.recvfrom(Fd(s), buffer, static_cast<std::size_t>(length), NativeMsgFlags(flags),
-                                         reinterpret_cast<sockaddr*>(&native), &native_length);
+  const ssize_t result =
+      g_libc.recvfrom(Fd(s), buffer, static_cast<std::size_t>(length), NativeMsgFlags(flags),
+                      reinterpret_cast<sockaddr*>(&native), &native_length);
   if (result >= 0) ToWinsockAddr(native, native_length, from, from_length);
   return Count(result);
 }
@@ -281,19 +303,21 @@ int Ws_recvfrom(TSocket s, char* buffer, int length, int flags, TSockAddr* from,
 // Sending never raises SIGPIPE: a dropped connection is an error value as on Windows.
 int Ws_send(TSocket s, const char* buffer, int length, int flags) {
   if (length < 0) return Fail(ws::kWsaEFault);
-  return Count(g_libc.send(Fd(s), buffer, static_cast<std::size_t>(length), NativeMsgFlags(flags) | MSG_NOSIGNAL));
+  return SendCount(s, g_libc.send(Fd(s), buffer, static_cast<std::size_t>(length),
+                                  NativeMsgFlags(flags) | MSG_NOSIGNAL));
 }
 
-int Ws_sendto(TSocket s, const char* buffer, int length, int flags, const TSockAddr* to, int to_length) {
+int Ws_sendto(TSocket s, const char* buffer, int length, int flags, const TSockAddr* to,
+              int to_length) {
   if (length < 0) return Fail(ws::kWsaEFault);
   const int native_flags = NativeMsgFlags(flags) | MSG_NOSIGNAL;
   const auto size = static_cast<std::size_t>(length);
-  if (!to) return Count(g_libc.sendto(Fd(s), buffer, size, native_flags, nullptr, 0));
+  if (!to) return SendCount(s, g_libc.sendto(Fd(s), buffer, size, native_flags, nullptr, 0));
   sockaddr_storage native;
   socklen_t native_length = 0;
   if (!ToNativeAddr(to, to_length, native, native_length)) return ws::kSocketError;
-  return Count(g_libc.sendto(Fd(s), buffer, size, native_flags, reinterpret_cast<const sockaddr*>(&native),
-                             native_length));
+  return SendCount(s, g_libc.sendto(Fd(s), buffer, size, native_flags,
+                                    reinterpret_cast<const sockaddr*>(&native), native_length));
 }
 
 int Ws_shutdown(TSocket s, int how) { return Result(g_libc.shutdown(Fd(s), how)); }

@@ -65,8 +65,10 @@ int WinsockErrorFromAddrInfo(int eai_code, int errno_value);
 int FailFromErrno();
 
 // Address records between the two numberings of the IPv6 family (23 and AF_INET6).
-bool ToNativeAddr(const TSockAddr* addr, int length, sockaddr_storage& native, socklen_t& native_length);
-void ToWinsockAddr(const sockaddr_storage& native, socklen_t native_length, TSockAddr* addr, int* length);
+bool ToNativeAddr(const TSockAddr* addr, int length, sockaddr_storage& native,
+                  socklen_t& native_length);
+void ToWinsockAddr(const sockaddr_storage& native, socklen_t native_length, TSockAddr* addr,
+                   int* length);
 int ToNativeFamily(int family);
 int ToWinsockFamily(int family);
 
@@ -80,8 +82,8 @@ TServEnt* GetServByPort(int port, const char* proto);
 int GetHostName(char* name, int length);
 int GetAddrInfo(const char* host, const char* service, const TAddrInfo* hints, TAddrInfo** result);
 void FreeAddrInfo(TAddrInfo* list);
-int GetNameInfo(const TSockAddr* addr, int addr_length, char* host, std::uint32_t host_length, char* service,
-                std::uint32_t service_length, int flags);
+int GetNameInfo(const TSockAddr* addr, int addr_length, char* host, std::uint32_t host_length,
+                char* service, std::uint32_t service_length, int flags);
 int Select(int nfds, TFDSet* read, TFDSet* write, TFDSet* except, const TTimeVal* timeout);
 int FdIsSet(TSocket socket, TFDSet* set);
 

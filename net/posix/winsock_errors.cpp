@@ -82,24 +82,38 @@ int WinsockErrorFromErrno(int errno_value) {
 
 int WinsockErrorFromAddrInfo(int eai_code, int errno_value) {
   switch (eai_code) {
-    case 0: return 0;
-    case EAI_AGAIN: return ws::kWsaTryAgain;
-    case EAI_BADFLAGS: return ws::kWsaEInval;
-    case EAI_FAIL: return ws::kWsaNoRecovery;
-    case EAI_FAMILY: return ws::kWsaEAfNoSupport;
-    case EAI_MEMORY: return ws::kWsaNotEnoughMemory;
-    case EAI_NONAME: return ws::kWsaHostNotFound;
-    case EAI_SERVICE: return ws::kWsaTypeNotFound;
-    case EAI_SOCKTYPE: return ws::kWsaESocktNoSupport;
-    case EAI_OVERFLOW: return ws::kWsaEFault;
+    case 0:
+      return 0;
+    case EAI_AGAIN:
+      return ws::kWsaTryAgain;
+    case EAI_BADFLAGS:
+      return ws::kWsaEInval;
+    case EAI_FAIL:
+      return ws::kWsaNoRecovery;
+    case EAI_FAMILY:
+      return ws::kWsaEAfNoSupport;
+    case EAI_MEMORY:
+      return ws::kWsaNotEnoughMemory;
+    case EAI_NONAME:
+      return ws::kWsaHostNotFound;
+    case EAI_SERVICE:
+      return ws::kWsaTypeNotFound;
+    case EAI_SOCKTYPE:
+      return ws::kWsaESocktNoSupport;
+    case EAI_OVERFLOW:
+      return ws::kWsaEFault;
 #ifdef EAI_NODATA
-    case EAI_NODATA: return ws::kWsaNoData;
+    case EAI_NODATA:
+      return ws::kWsaNoData;
 #endif
 #ifdef EAI_ADDRFAMILY
-    case EAI_ADDRFAMILY: return ws::kWsaNoData;
+    case EAI_ADDRFAMILY:
+      return ws::kWsaNoData;
 #endif
-    case EAI_SYSTEM: return WinsockErrorFromErrno(errno_value);
-    default: return ws::kWsaNoRecovery;
+    case EAI_SYSTEM:
+      return WinsockErrorFromErrno(errno_value);
+    default:
+      return ws::kWsaNoRecovery;
   }
 }
 
@@ -111,7 +125,8 @@ int FailFromErrno() {
 int ToNativeFamily(int family) { return family == ws::kAfInet6 ? AF_INET6 : family; }
 int ToWinsockFamily(int family) { return family == AF_INET6 ? ws::kAfInet6 : family; }
 
-bool ToNativeAddr(const TSockAddr* addr, int length, sockaddr_storage& native, socklen_t& native_length) {
+bool ToNativeAddr(const TSockAddr* addr, int length, sockaddr_storage& native,
+                  socklen_t& native_length) {
   native = sockaddr_storage{};
   if (!addr || length < static_cast<int>(sizeof(sa_family_t)) ||
       static_cast<std::size_t>(length) > sizeof native) {
@@ -124,7 +139,8 @@ bool ToNativeAddr(const TSockAddr* addr, int length, sockaddr_storage& native, s
   return true;
 }
 
-void ToWinsockAddr(const sockaddr_storage& native, socklen_t native_length, TSockAddr* addr, int* length) {
+void ToWinsockAddr(const sockaddr_storage& native, socklen_t native_length, TSockAddr* addr,
+                   int* length) {
   if (!addr || !length || *length <= 0) return;
   sockaddr_storage copy = native;
   copy.ss_family = static_cast<sa_family_t>(ToWinsockFamily(native.ss_family));

@@ -55,11 +55,16 @@ thread_local ProtoStore t_proto;
 
 int WinsockHostError(int h_error) {
   switch (h_error) {
-    case HOST_NOT_FOUND: return ws::kWsaHostNotFound;
-    case TRY_AGAIN: return ws::kWsaTryAgain;
-    case NO_RECOVERY: return ws::kWsaNoRecovery;
-    case NO_DATA: return ws::kWsaNoData;
-    default: return ws::kWsaNoRecovery;
+    case HOST_NOT_FOUND:
+      return ws::kWsaHostNotFound;
+    case TRY_AGAIN:
+      return ws::kWsaTryAgain;
+    case NO_RECOVERY:
+      return ws::kWsaNoRecovery;
+    case NO_DATA:
+      return ws::kWsaNoData;
+    default:
+      return ws::kWsaNoRecovery;
   }
 }
 
@@ -117,9 +122,9 @@ int NativeAiFlags(int flags) {
   struct Flag {
     int winsock, native;
   };
-  static const Flag kFlags[] = {{0x01, AI_PASSIVE},  {0x02, AI_CANONNAME}, {0x04, AI_NUMERICHOST},
-                                {0x08, AI_NUMERICSERV}, {0x100, AI_ALL},      {0x400, AI_ADDRCONFIG},
-                                {0x800, AI_V4MAPPED}};
+  static const Flag kFlags[] = {
+      {0x01, AI_PASSIVE}, {0x02, AI_CANONNAME},   {0x04, AI_NUMERICHOST}, {0x08, AI_NUMERICSERV},
+      {0x100, AI_ALL},    {0x400, AI_ADDRCONFIG}, {0x800, AI_V4MAPPED}};
   int native = 0;
   for (const Flag& flag : kFlags) {
     if (flags & flag.winsock) native |= flag.native;
@@ -181,17 +186,22 @@ THostEnt* GetHostByAddr(const char* addr, int length, int family) {
     SetLastWinsockError(ws::kWsaEFault);
     return nullptr;
   }
-  return StoreHost(Libc().gethostbyaddr(addr, static_cast<socklen_t>(length), ToNativeFamily(family)));
+  return StoreHost(
+      Libc().gethostbyaddr(addr, static_cast<socklen_t>(length), ToNativeFamily(family)));
 }
 
-TProtoEnt* GetProtoByName(const char* name) { return StoreProto(name ? Libc().getprotobyname(name) : nullptr); }
+TProtoEnt* GetProtoByName(const char* name) {
+  return StoreProto(name ? Libc().getprotobyname(name) : nullptr);
+}
 TProtoEnt* GetProtoByNumber(int number) { return StoreProto(Libc().getprotobynumber(number)); }
 
 TServEnt* GetServByName(const char* name, const char* proto) {
   return StoreServ(name ? Libc().getservbyname(name, proto) : nullptr);
 }
 
-TServEnt* GetServByPort(int port, const char* proto) { return StoreServ(Libc().getservbyport(port, proto)); }
+TServEnt* GetServByPort(int port, const char* proto) {
+  return StoreServ(Libc().getservbyport(port, proto));
+}
 
 int GetHostName(char* name, int length) {
   if (!name || length <= 0) {
@@ -246,14 +256,14 @@ void FreeAddrInfo(TAddrInfo* list) {
   }
 }
 
-int GetNameInfo(const TSockAddr* addr, int addr_length, char* host, std::uint32_t host_length, char* service,
-                std::uint32_t service_length, int flags) {
+int GetNameInfo(const TSockAddr* addr, int addr_length, char* host, std::uint32_t host_length,
+                char* service, std::uint32_t service_length, int flags) {
   sockaddr_storage native;
   socklen_t native_length = 0;
   if (!ToNativeAddr(addr, addr_length, native, native_length)) return ws::kWsaEFault;
-  const int code = Libc().getnameinfo(reinterpret_cast<const sockaddr*>(&native), native_length, host,
-                                      host ? host_length : 0, service, service ? service_length : 0,
-                                      NativeNiFlags(flags));
+  const int code = Libc().getnameinfo(reinterpret_cast<const sockaddr*>(&native), native_length,
+                                      host, host ? host_length : 0, service,
+                                      service ? service_length : 0, NativeNiFlags(flags));
   const int error = WinsockErrorFromAddrInfo(code, errno);
   SetLastWinsockError(error);
   return error;

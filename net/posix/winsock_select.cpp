@@ -46,7 +46,8 @@ bool PollTimeout(const TTimeVal* timeout, int& ms) {
     return true;
   }
   if (timeout->tv_sec < 0 || timeout->tv_usec < 0) return false;
-  const long long total = static_cast<long long>(timeout->tv_sec) * 1000 + (timeout->tv_usec + 999) / 1000;
+  const long long total =
+      static_cast<long long>(timeout->tv_sec) * 1000 + (timeout->tv_usec + 999) / 1000;
   ms = total > INT_MAX ? INT_MAX : static_cast<int>(total);
   return true;
 }
@@ -55,9 +56,12 @@ bool PollTimeout(const TTimeVal* timeout, int& ms) {
 // shows in the exception set, not as writable.
 bool Ready(SetKind kind, short revents) {
   switch (kind) {
-    case kRead: return revents & (POLLIN | POLLHUP | POLLERR);
-    case kWrite: return (revents & POLLOUT) && !(revents & POLLERR);
-    case kExcept: return revents & (POLLPRI | POLLERR);
+    case kRead:
+      return revents & (POLLIN | POLLHUP | POLLERR);
+    case kWrite:
+      return (revents & POLLOUT) && !(revents & POLLERR);
+    case kExcept:
+      return revents & (POLLPRI | POLLERR);
   }
   return false;
 }
@@ -78,8 +82,8 @@ int Select(int, TFDSet* read, TFDSet* write, TFDSet* except, const TTimeVal* tim
   if (!PollTimeout(timeout, ms)) return Fail(ws::kWsaEInval);
   std::vector<pollfd> fds;
   for (const Watched& w : watched) {
-    const short events = static_cast<short>((w.in[kRead] ? POLLIN : 0) | (w.in[kWrite] ? POLLOUT : 0) |
-                                            (w.in[kExcept] ? POLLPRI : 0));
+    const short events = static_cast<short>(
+        (w.in[kRead] ? POLLIN : 0) | (w.in[kWrite] ? POLLOUT : 0) | (w.in[kExcept] ? POLLPRI : 0));
     fds.push_back(pollfd{w.fd, events, 0});
   }
   if (Libc().poll(fds.data(), fds.size(), ms) < 0) return FailFromErrno();

@@ -30,10 +30,14 @@ TEST(IpText, IsIP4Text) {
     const char* text;
     bool valid;
   } cases[] = {
-      {"192.168.0.1", true},  {"010.000.000.001", true}, {"  1.2.3.4  ", true}, {"1 . 2 . 3 . 4", true},
-      {"0.0.0.0", true},      {"255.255.255.255", true}, {"1.2.3", false},      {"1.2.3.4.5", false},
-      {"256.1.1.1", false},   {"1..2.3", false},         {"1.2.3.+4", false},   {"0x1.2.3.4", false},
-      {"1.2.3.-0", false},    {"", false},               {"a.b.c.d", false},    {"1.2.3.4 x", false},
+      {"192.168.0.1", true}, {"010.000.000.001", true},
+      {"  1.2.3.4  ", true}, {"1 . 2 . 3 . 4", true},
+      {"0.0.0.0", true},     {"255.255.255.255", true},
+      {"1.2.3", false},      {"1.2.3.4.5", false},
+      {"256.1.1.1", false},  {"1..2.3", false},
+      {"1.2.3.+4", false},   {"0x1.2.3.4", false},
+      {"1.2.3.-0", false},   {"", false},
+      {"a.b.c.d", false},    {"1.2.3.4 x", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsIP4Text(c.text), c.valid) << "\"" << c.text << "\"";
 }
@@ -76,11 +80,18 @@ TEST(IpText, ExpandIP6Text) {
     const char* text;
     const char* expanded;
   } cases[] = {
-      {"::1", "0:0:0:0:0:0:0:1"},  {"1::", "1:0:0:0:0:0:0:0"}, {"::", "0:0:0:0:0:0:0:0"},
-      {"1::2", "1:0:0:0:0:0:0:2"}, {"1:2", "1:2"},             {"", ""},
-      {"1:2:3:4:5:6:7:8:9", ""},   {"::1:2:3:4:5:6:7", ""},    {"1:2:3::7:8", "1:2:3:0:0:0:7:8"},
+      {"::1", "0:0:0:0:0:0:0:1"},
+      {"1::", "1:0:0:0:0:0:0:0"},
+      {"::", "0:0:0:0:0:0:0:0"},
+      {"1::2", "1:0:0:0:0:0:0:2"},
+      {"1:2", "1:2"},
+      {"", ""},
+      {"1:2:3:4:5:6:7:8:9", ""},
+      {"::1:2:3:4:5:6:7", ""},
+      {"1:2:3::7:8", "1:2:3:0:0:0:7:8"},
   };
-  for (const auto& c : cases) EXPECT_EQ(ExpandIP6Text(c.text), c.expanded) << "\"" << c.text << "\"";
+  for (const auto& c : cases)
+    EXPECT_EQ(ExpandIP6Text(c.text), c.expanded) << "\"" << c.text << "\"";
 }
 
 TEST(IpText, IP6TextToBytes) {
@@ -114,7 +125,8 @@ TEST(IpText, IP6BytesToText) {
       {Groups({1, 0, 2, 3, 4, 5, 6, 7}), "1::2:3:4:5:6:7"},
       {Groups({0, 1, 0, 1, 0, 0, 1, 1}), "0:1:0:1::1:1"},
       {Groups({1, 2, 3, 4, 5, 6, 7, 8}), "1:2:3:4:5:6:7:8"},
-      {Groups({0xABCD, 0xEF01, 0x10, 0x100, 0x1000, 0xFFFF, 9, 0xA}), "abcd:ef01:10:100:1000:ffff:9:a"},
+      {Groups({0xABCD, 0xEF01, 0x10, 0x100, 0x1000, 0xFFFF, 9, 0xA}),
+       "abcd:ef01:10:100:1000:ffff:9:a"},
   };
   for (const auto& c : cases) EXPECT_EQ(IP6BytesToText(c.bytes), c.text) << c.text;
 }

@@ -16,8 +16,9 @@ constexpr char kNoSuchHost[] = "no-such-host.invalid";
 
 std::string AddressText(const TVarSin& sin) {
   if (sin.AddressFamily == ws::kAfInet) {
-    return std::to_string(sin.sin_addr.S_bytes[0]) + "." + std::to_string(sin.sin_addr.S_bytes[1]) + "." +
-           std::to_string(sin.sin_addr.S_bytes[2]) + "." + std::to_string(sin.sin_addr.S_bytes[3]);
+    return std::to_string(sin.sin_addr.S_bytes[0]) + "." + std::to_string(sin.sin_addr.S_bytes[1]) +
+           "." + std::to_string(sin.sin_addr.S_bytes[2]) + "." +
+           std::to_string(sin.sin_addr.S_bytes[3]);
   }
   TIP6Address bytes;
   for (int i = 0; i < 16; ++i) bytes[i] = sin.sin6_addr.u6_addr8[i];
@@ -44,7 +45,8 @@ struct ResolveCase {
 
 void ExpectResolves(const ResolveCase& c, int socket_type = ws::kSockStream) {
   TVarSin sin;
-  ASSERT_EQ(ResolveSin(sin, c.host, c.port, c.family, ws::kIpProtoTcp, socket_type, c.prefer_ip4), 0);
+  ASSERT_EQ(ResolveSin(sin, c.host, c.port, c.family, ws::kIpProtoTcp, socket_type, c.prefer_ip4),
+            0);
   EXPECT_EQ(sin.AddressFamily, c.want_family);
   EXPECT_EQ(AddressText(sin), c.want_address);
   EXPECT_EQ(SinToPort(sin), c.want_port);
@@ -92,21 +94,26 @@ TEST_F(ResolveTest, OrdinaryHostsAndTheFamilyPreference) {
 
 TEST_F(ResolveTest, ServiceNamesAndRawSockets) {
   ExpectResolves({"127.0.0.2", "http", ws::kAfInet, true, ws::kAfInet, "127.0.0.2", 80});
-  ExpectResolves({"127.0.0.2", "8080", ws::kAfInet, true, ws::kAfInet, "127.0.0.2", 0}, ws::kSockRaw);
+  ExpectResolves({"127.0.0.2", "8080", ws::kAfInet, true, ws::kAfInet, "127.0.0.2", 0},
+                 ws::kSockRaw);
   EXPECT_EQ(LookupPort("http", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), 80);
   EXPECT_EQ(LookupPort("8080", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), 8080);
   EXPECT_EQ(LookupPort("no-such-service", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), 0);
   // The address-information interface judges a port text itself.
   TVarSin sin;
-  EXPECT_NE(ResolveSin(sin, "127.0.0.2", "no-such-service", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream, true), 0);
+  EXPECT_NE(ResolveSin(sin, "127.0.0.2", "no-such-service", ws::kAfInet, ws::kIpProtoTcp,
+                       ws::kSockStream, true),
+            0);
 }
 
 TEST_F(ResolveTest, UnresolvableHostLeavesAnEmptyRecordAndTheError) {
   for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6}) {
     TVarSin sin;
     std::memset(&sin, 0xFF, sizeof sin);
-    const int result = ResolveSin(sin, kNoSuchHost, "80", family, ws::kIpProtoTcp, ws::kSockStream, family != 0);
-    EXPECT_TRUE(result == ws::kWsaHostNotFound || result == ws::kWsaNoData) << family << ": " << result;
+    const int result =
+        ResolveSin(sin, kNoSuchHost, "80", family, ws::kIpProtoTcp, ws::kSockStream, family != 0);
+    EXPECT_TRUE(result == ws::kWsaHostNotFound || result == ws::kWsaNoData)
+        << family << ": " << result;
     EXPECT_TRUE(IsAllZero(sin)) << family;
     EXPECT_EQ(SinToIP(sin), "");
   }
@@ -119,13 +126,16 @@ TEST_F(ResolveTest, SinToIPAndPortRoundTrip) {
     const char* text;
     const char* port;
   } cases[] = {
-      {"127.0.0.2", ws::kAfInet, "127.0.0.2", "8080"}, {"::1", ws::kAfInet6, "::1", "21"},
-      {"0.0.0.0", ws::kAfInet, "0.0.0.0", "0"},         {"::0", ws::kAfInet6, "::", "65535"},
+      {"127.0.0.2", ws::kAfInet, "127.0.0.2", "8080"},
+      {"::1", ws::kAfInet6, "::1", "21"},
+      {"0.0.0.0", ws::kAfInet, "0.0.0.0", "0"},
+      {"::0", ws::kAfInet6, "::", "65535"},
       {"2001:db8::1:0:0:1", ws::kAfInet6, "2001:db8::1:0:0:1", "443"},
   };
   for (const auto& c : cases) {
     TVarSin sin;
-    ASSERT_EQ(ResolveSin(sin, c.host, c.port, c.family, ws::kIpProtoTcp, ws::kSockStream, true), 0) << c.host;
+    ASSERT_EQ(ResolveSin(sin, c.host, c.port, c.family, ws::kIpProtoTcp, ws::kSockStream, true), 0)
+        << c.host;
     EXPECT_EQ(SinToIP(sin), c.text);
     EXPECT_EQ(std::to_string(SinToPort(sin)), c.port);
   }
@@ -137,12 +147,9 @@ TEST_F(ResolveTest, NameToIPsFiltersByFamilyAndNeverLeavesTheListEmpty) {
     int family;
     std::vector<std::string> ips;
   } cases[] = {
-      {"127.0.0.2", ws::kAfUnspec, {"127.0.0.2"}},
-      {"127.0.0.2", ws::kAfInet, {"127.0.0.2"}},
-      {"127.0.0.2", ws::kAfInet6, {"0.0.0.0"}},
-      {"::1", ws::kAfInet6, {"::1"}},
-      {"::1", ws::kAfInet, {"0.0.0.0"}},
-      {"localhost", ws::kAfInet, {"127.0.0.1"}},
+      {"127.0.0.2", ws::kAfUnspec, {"127.0.0.2"}}, {"127.0.0.2", ws::kAfInet, {"127.0.0.2"}},
+      {"127.0.0.2", ws::kAfInet6, {"0.0.0.0"}},    {"::1", ws::kAfInet6, {"::1"}},
+      {"::1", ws::kAfInet, {"0.0.0.0"}},           {"localhost", ws::kAfInet, {"127.0.0.1"}},
       {kNoSuchHost, ws::kAfUnspec, {"0.0.0.0"}},
   };
   for (const auto& c : cases) {
@@ -153,8 +160,10 @@ TEST_F(ResolveTest, NameToIPsFiltersByFamilyAndNeverLeavesTheListEmpty) {
 }
 
 TEST_F(ResolveTest, IPToNameFallsBackToTheAddressText) {
-  EXPECT_EQ(LookupIPToName("127.0.0.2", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), "127.0.0.2");
-  EXPECT_EQ(LookupIPToName(kNoSuchHost, ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), kNoSuchHost);
+  EXPECT_EQ(LookupIPToName("127.0.0.2", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream),
+            "127.0.0.2");
+  EXPECT_EQ(LookupIPToName(kNoSuchHost, ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream),
+            kNoSuchHost);
 }
 
 // Hides the address-information functions from the next load.
@@ -196,7 +205,8 @@ TEST_F(ClassicResolveTest, ResolvesIPv4WithPortRules) {
 
 TEST_F(ClassicResolveTest, LookupsAndAddressText) {
   TVarSin sin;
-  ASSERT_EQ(ResolveSin(sin, "127.0.0.2", "80", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream, true), 0);
+  ASSERT_EQ(ResolveSin(sin, "127.0.0.2", "80", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream, true),
+            0);
   EXPECT_EQ(SinToIP(sin), "127.0.0.2");
 
   std::vector<std::string> list;
@@ -210,7 +220,8 @@ TEST_F(ClassicResolveTest, LookupsAndAddressText) {
   EXPECT_EQ(LookupPort("http", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), 80);
   EXPECT_EQ(LookupPort("0x50", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), 80);
   EXPECT_EQ(LookupPort("no-such-service", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), 0);
-  EXPECT_EQ(LookupIPToName("not-an-address", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream), "not-an-address");
+  EXPECT_EQ(LookupIPToName("not-an-address", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream),
+            "not-an-address");
 }
 
 }  // namespace

@@ -35,6 +35,10 @@ class Socket {
   Socket(const Socket&) = delete;
   Socket& operator=(const Socket&) = delete;
   TSocket get() const { return handle_; }
+  void Reset(TSocket handle) {
+    Close();
+    handle_ = handle;
+  }
   void Close() {
     if (handle_ != ws::kInvalidSocket) Entries().closesocket(handle_);
     handle_ = ws::kInvalidSocket;
@@ -76,7 +80,9 @@ bool WaitReady(TSocket socket, TFDSet* read, TFDSet* write, TFDSet* except, int 
 int PendingError(TSocket socket) {
   int error = -1;
   int length = sizeof error;
-  EXPECT_EQ(Entries().getsockopt(socket, ws::kSolSocket, ws::kSoError, reinterpret_cast<char*>(&error), &length), 0);
+  EXPECT_EQ(Entries().getsockopt(socket, ws::kSolSocket, ws::kSoError,
+                                 reinterpret_cast<char*>(&error), &length),
+            0);
   return error;
 }
 
@@ -116,11 +122,13 @@ TEST(SocketBindingLifecycle, MissingRequiredFunctionFailsTheLoad) {
 TEST(SocketBindingLifecycle, MissingAddressInfoFunctionsSelectTheClassicInterface) {
   SetHiddenEntriesForTesting({"getnameinfo"});
   ASSERT_TRUE(LoadSocketLibrary(""));
-  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6}) EXPECT_FALSE(UsesAddrInfoApi(family)) << family;
+  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6})
+    EXPECT_FALSE(UsesAddrInfoApi(family)) << family;
   ReleaseSocketLibrary();
   SetHiddenEntriesForTesting({});
   ASSERT_TRUE(LoadSocketLibrary(""));
-  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6}) EXPECT_TRUE(UsesAddrInfoApi(family)) << family;
+  for (int family : {ws::kAfUnspec, ws::kAfInet, ws::kAfInet6})
+    EXPECT_TRUE(UsesAddrInfoApi(family)) << family;
   ReleaseSocketLibrary();
 }
 
@@ -136,7 +144,8 @@ TEST(SocketBindingLifecycle, StartupResultIsReportedAndUnboundCallsFailCleanly) 
   EXPECT_EQ(StartupSocketInterface(), ws::kWsaNotInitialised);
   EXPECT_EQ(StartupResult(), ws::kWsaNotInitialised);
   TVarSin sin;
-  EXPECT_NE(ResolveSin(sin, "127.0.0.1", "80", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream, true), 0);
+  EXPECT_NE(ResolveSin(sin, "127.0.0.1", "80", ws::kAfInet, ws::kIpProtoTcp, ws::kSockStream, true),
+            0);
   int error = 0;
   EXPECT_EQ(LocalHostName(&error), "");
   EXPECT_EQ(error, ws::kWsaNotInitialised);
@@ -248,7 +257,8 @@ TEST_F(SocketBindingTest, ErrorsAreWinsockNumbers) {
   int value = 0;
   int length = sizeof value;
   Socket s(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
-  EXPECT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, 0x7777, reinterpret_cast<char*>(&value), &length),
+  EXPECT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, 0x7777, reinterpret_cast<char*>(&value),
+                                 &length),
             ws::kSocketError);
   EXPECT_EQ(LastError(), ws::kWsaENoProtoOpt);
 }
@@ -302,65 +312,86 @@ TEST_F(SocketBindingTest, SelectRejectsEmptySetsAndTimesOut) {
 TEST_F(SocketBindingTest, OptionValuesUseWinsockFormats) {
   Socket s(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
   const std::uint32_t timeout_ms = 1500;
-  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo, reinterpret_cast<const char*>(&timeout_ms),
-                                 sizeof timeout_ms),
+  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo,
+                                 reinterpret_cast<const char*>(&timeout_ms), sizeof timeout_ms),
             0)
       << LastError();
   std::uint32_t read_back = 0;
   int length = sizeof read_back;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo, reinterpret_cast<char*>(&read_back),
-                                 &length),
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoRcvTimeo,
+                                 reinterpret_cast<char*>(&read_back), &length),
             0);
   EXPECT_EQ(read_back, timeout_ms);
   EXPECT_EQ(length, 4);
 
   const TLinger linger{1, 7};
-  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoLinger, reinterpret_cast<const char*>(&linger),
-                                 sizeof linger),
+  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kSolSocket, ws::kSoLinger,
+                                 reinterpret_cast<const char*>(&linger), sizeof linger),
             0)
       << LastError();
   TLinger linger_back{};
   length = sizeof linger_back;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoLinger, reinterpret_cast<char*>(&linger_back),
-                                 &length),
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoLinger,
+                                 reinterpret_cast<char*>(&linger_back), &length),
             0);
   EXPECT_EQ(linger_back.l_onoff, 1);
   EXPECT_EQ(linger_back.l_linger, 7);
 
   const int on = 1;
-  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay, reinterpret_cast<const char*>(&on),
-                                 sizeof on),
+  ASSERT_EQ(Entries().setsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay,
+                                 reinterpret_cast<const char*>(&on), sizeof on),
             0);
   int value = 0;
   length = sizeof value;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay, reinterpret_cast<char*>(&value), &length),
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kIpProtoTcp, ws::kTcpNoDelay,
+                                 reinterpret_cast<char*>(&value), &length),
             0);
   EXPECT_NE(value, 0);
   length = sizeof value;
-  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoType, reinterpret_cast<char*>(&value), &length), 0);
+  ASSERT_EQ(Entries().getsockopt(s.get(), ws::kSolSocket, ws::kSoType,
+                                 reinterpret_cast<char*>(&value), &length),
+            0);
   EXPECT_EQ(value, ws::kSockStream);
 }
 
-TEST_F(SocketBindingTest, SendingToAClosedPeerIsAnErrorValue) {
-  Socket listener(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
-  const TVarSin at = Listen(listener, ws::kAfInet);
-  Socket client(ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp);
-  ASSERT_EQ(SockConnect(client.get(), at), 0);
-  TVarSin from;
-  Socket server(SockAccept(listener.get(), from));
-  const TLinger abort_on_close{1, 0};  // close with a reset
-  Entries().setsockopt(server.get(), ws::kSolSocket, ws::kSoLinger, reinterpret_cast<const char*>(&abort_on_close),
-                       sizeof abort_on_close);
-  server.Close();
-  const std::string block(4096, 'x');
-  int result = 0;
-  for (int i = 0; i < 100 && result >= 0; ++i) {
-    result = SockSend(client.get(), block.data(), static_cast<int>(block.size()), 0);
-    if (result >= 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// A connected pair on IPv4 loopback.
+struct Connection {
+  Socket listener{ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp};
+  Socket client{ws::kAfInet, ws::kSockStream, ws::kIpProtoTcp};
+  Socket server;
+
+  Connection() {
+    const TVarSin at = Listen(listener, ws::kAfInet);
+    EXPECT_EQ(SockConnect(client.get(), at), 0) << LastError();
+    TVarSin from;
+    server.Reset(SockAccept(listener.get(), from));
   }
-  ASSERT_EQ(result, ws::kSocketError);
-  const int error = LastError();
-  EXPECT_TRUE(error == ws::kWsaEConnReset || error == ws::kWsaEConnAborted) << error;
+};
+
+// Sending on a dropped or shut-down connection is an error value, never a signal.
+TEST_F(SocketBindingTest, SendingOnAClosedConnectionIsAnErrorValue) {
+  Connection reset;
+  const TLinger abort_on_close{1, 0};  // the peer closes with a reset
+  Entries().setsockopt(reset.server.get(), ws::kSolSocket, ws::kSoLinger,
+                       reinterpret_cast<const char*>(&abort_on_close), sizeof abort_on_close);
+  reset.server.Close();
+  const std::string block(4096, 'x');
+  int failures = 0;
+  for (int i = 0; i < 100 && failures < 3; ++i) {
+    if (SockSend(reset.client.get(), block.data(), static_cast<int>(block.size()), 0) >= 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    ++failures;
+    const int error = LastError();
+    EXPECT_TRUE(error == ws::kWsaEConnReset || error == ws::kWsaEConnAborted) << error;
+  }
+  EXPECT_EQ(failures, 3);
+
+  Connection shut;
+  ASSERT_EQ(Entries().shutdown(shut.client.get(), ws::kSdSend), 0);
+  EXPECT_EQ(SockSend(shut.client.get(), "x", 1, 0), ws::kSocketError);
+  EXPECT_EQ(LastError(), ws::kWsaEShutdown);
 }
 
 TEST_F(SocketBindingTest, DatagramsCarryTheSenderRecord) {
