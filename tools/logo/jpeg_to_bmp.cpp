@@ -1,10 +1,12 @@
 // Build helper: decodes a JPEG picture with libjpeg and writes it as a 24-bit bottom-up BMP, the
 // form a Windows bitmap resource takes. Usage: jpeg_to_bmp input.jpg output.bmp
-#include <jpeglib.h>
-
+// jpeglib.h expects size_t and FILE to be declared before it.
 #include <csetjmp>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+#include <jpeglib.h>
 #include <fstream>
 #include <memory>
 #include <string>

@@ -154,18 +154,15 @@ void PrincipalWindow::CreateControls() {
                  Box(3, 3, 449, 341), WS_EX_CONTROLPARENT);
   SetPanelBrush(top, white_.get());
   HWND free_box = Add(Control::MMLicencaUsoGratuito, top, L"EDIT", content_.FreeLicence, memo, Box(12, 92, 429, 192));
-  HWND group = Add(Control::RGAceite, top, kPanelClassName, L"", kChild | WS_CLIPCHILDREN, Box(12, 290, 429, 43),
-                   WS_EX_CONTROLPARENT);
+  // The acceptance group: a panel that draws its own etched frame and caption.
+  HWND group = Add(Control::RGAceite, top, kPanelClassName, L" Aceitar licen\u00E7a de uso do sistema? ",
+                   kChild | WS_CLIPCHILDREN, Box(12, 290, 429, 43), WS_EX_CONTROLPARENT);
   SetPanelBrush(group, white_.get());
-  HWND frame = AddChild(kGroupFrameId, group, L"BUTTON", L" Aceitar licen\u00E7a de uso do sistema? ",
-                        kChild | BS_GROUPBOX, Box(0, 0, 429, 43));
-  control_of_[frame] = Control::RGAceite;
   HWND no = AddChild(kRadioNaoAceitoId, group, L"BUTTON", L"N\u00E3o aceito",
                      kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, Box(8, 17, 200, 18));
   HWND yes = AddChild(kRadioAceitoId, group, L"BUTTON", L"Aceito", kChild | BS_AUTORADIOBUTTON, Box(217, 17, 200, 18));
   control_of_[no] = control_of_[yes] = Control::RGAceite;
   SendMessageW(no, BM_SETCHECK, BST_CHECKED, 0);
-  SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   HWND progress = Add(Control::ProgressBar, top, PROGRESS_CLASSW, L"", WS_CHILD | WS_CLIPSIBLINGS, Box(12, 283, 429, 17));
   SendMessageW(progress, PBM_SETRANGE32, 0, 100);
   HWND demo_box = Add(Control::MMLicencaUsoDemo, top, L"EDIT", content_.DemoLicence, memo, Box(12, 92, 429, 192));
@@ -275,6 +272,10 @@ LRESULT PrincipalWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DRAWITEM:
       OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
+    case WM_SIZE:
+      // The status bar keeps itself at the bottom edge of the client area.
+      SendMessageW(ControlHandle(Control::StatusBar), WM_SIZE, 0, 0);
+      break;
     case WM_CLOSE:
       // The window is destroyed only after the message loop has returned.
       RunSafely(events_.Close);
@@ -399,7 +400,8 @@ void PrincipalWindow::SetCaption(Control control, const std::string& text) {
   if (control == Control::StatusBar) {
     SetStatusText(text);
   } else if (control == Control::RGAceite) {
-    SetWindowTextW(GetDlgItem(ControlHandle(control), kGroupFrameId), Widen(text).c_str());
+    SetWindowTextW(ControlHandle(control), Widen(text).c_str());
+    InvalidateRect(ControlHandle(control), nullptr, TRUE);
   } else {
     SetWindowTextW(ControlHandle(control), CrLf(text).c_str());
   }

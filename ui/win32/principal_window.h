@@ -26,10 +26,9 @@ inline constexpr int kClientHeight = 432;
 // Dialog control id of each control: kFirstControlId + its position in Control.
 inline constexpr int kFirstControlId = 1000;
 int ControlId(Control control);
-// The two items of the acceptance group ("Não aceito", "Aceito") and its frame.
+// The two items of the acceptance group ("Não aceito", "Aceito").
 inline constexpr int kRadioNaoAceitoId = 1100;
 inline constexpr int kRadioAceitoId = 1101;
-inline constexpr int kGroupFrameId = 1102;
 
 // The user's thousands and decimal separators.
 NumberSeparators ReadLocaleSeparators();
