@@ -331,7 +331,8 @@ void PrincipalWindow::OnCommand(int id, int code) {
   } else if (id == ControlId(Control::BtnCancelar)) {
     RunSafely(events_.BtnCancelarClick);
   } else if (id == ControlId(Control::BtnInstalar)) {
-    RunSafely(events_.BtnInstalarClick);
+    // A disabled button can still be "clicked" by a message; the licence must be accepted.
+    if (IsWindowEnabled(ControlHandle(Control::BtnInstalar))) RunSafely(events_.BtnInstalarClick);
   } else if (id == ControlId(Control::Label5) || id == ControlId(Control::Label6)) {
     RunSafely(events_.Label5Click);
   } else if (id == ControlId(Control::Label7)) {
