@@ -1,12 +1,14 @@
 // Program entry of Instalador.exe: starts the socket interface, COM for this thread, the window
 // and the installation workflow, runs the message loop, then releases them in reverse order.
 #include <windows.h>
+// after windows.h
 #include <objbase.h>
 
 #include <exception>
 #include <memory>
 #include <string>
 
+#include "app/unavailable_downloader.h"
 #include "installer/install_context.h"
 #include "installer/installation_workflow.h"
 #include "net/socket_interface.h"
@@ -17,7 +19,6 @@
 #include "ui/principal.h"
 #include "ui/win32/principal_window.h"
 #include "ui/win32/window_content.h"
-#include "app/unavailable_downloader.h"
 
 namespace {
 
@@ -45,7 +46,8 @@ std::string ExecutablePath() {
 int Run(HINSTANCE instance, int show) {
   ov::SocketInterfaceGuard sockets;
   ComApartment com;
-  auto window = ov::win32::PrincipalWindow::Create(instance, ov::win32::LoadWindowContent(instance));
+  auto window =
+      ov::win32::PrincipalWindow::Create(instance, ov::win32::LoadWindowContent(instance));
   ov::Win32Platform platform([&window] { return window->Handle(); });
 
   ov::PrincipalSettings settings;
@@ -60,7 +62,8 @@ int Run(HINSTANCE instance, int show) {
 
   ov::app::UnavailableDownloader downloader;
   ov::InstallationWorkflow workflow(form.Context(), platform.Services(), form, downloader);
-  form.SetInstallActions({[&workflow] { workflow.BtnInstalarClick(); }, [&workflow] { workflow.RequestCancel(); }});
+  form.SetInstallActions(
+      {[&workflow] { workflow.BtnInstalarClick(); }, [&workflow] { workflow.RequestCancel(); }});
   window->SetEvents({
       [&form] { form.BtnCancelarClick(); },
       [&form] { form.BtnInstalarClick(); },

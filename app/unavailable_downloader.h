@@ -11,7 +11,9 @@ namespace ov::app {
 class UnavailableDownloader : public FileDownloader {
  public:
   std::string Download(const std::string& url, const std::string&, const std::string&) override {
-    return "O componente de download n\u00E3o est\u00E1 dispon\u00EDvel nesta vers\u00E3o do instalador: " + url;
+    return "O componente de download n\u00E3o est\u00E1 dispon\u00EDvel nesta vers\u00E3o do "
+           "instalador: " +
+           url;
   }
   void Pause() override {}
 };

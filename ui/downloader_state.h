@@ -4,6 +4,13 @@
 
 namespace ov {
 
-enum class DownloaderState { stNone = 0, stStop = 1, stDownload = 2, stPause = 3, stResume = 4, stRedirect = 5 };
+enum class DownloaderState {
+  stNone = 0,
+  stStop = 1,
+  stDownload = 2,
+  stPause = 3,
+  stResume = 4,
+  stRedirect = 5
+};
 
 }  // namespace ov

@@ -14,7 +14,8 @@ constexpr const char* kBrowserError = "Erro ao Abrir navedador ";
 
 std::uint32_t SteadyMilliseconds() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 Rgb ToRgb(PanelRgb colour) { return Rgb{colour.R, colour.G, colour.B}; }
@@ -22,7 +23,9 @@ Rgb ToRgb(PanelRgb colour) { return Rgb{colour.R, colour.G, colour.B}; }
 }  // namespace
 
 TFPrincipal::TFPrincipal(InstallerView& view, PrincipalSettings settings)
-    : view_(view), settings_(std::move(settings)), title_(ApplicationTitle(settings_.ExecutablePath)) {
+    : view_(view),
+      settings_(std::move(settings)),
+      title_(ApplicationTitle(settings_.ExecutablePath)) {
   if (!settings_.Tick) settings_.Tick = SteadyMilliseconds;
 }
 
@@ -31,9 +34,12 @@ void TFPrincipal::FormCreate(const InstallContext& context) {
   view_.SetVisible(Control::MMLicencaUsoGratuito, false);
   view_.SetVisible(Control::MMLicencaUsoDemo, false);
   view_.SetColour(Control::PTipo, kRed);
-  if (context_.Profile.Licence == LicenceKind::Free) view_.SetVisible(Control::MMLicencaUsoGratuito, true);
-  if (context_.Profile.Licence == LicenceKind::Demo) view_.SetVisible(Control::MMLicencaUsoDemo, true);
-  if (context_.Profile.Licence != LicenceKind::None) view_.SetColour(Control::PTipo, ToRgb(context_.Profile.PanelColour));
+  if (context_.Profile.Licence == LicenceKind::Free)
+    view_.SetVisible(Control::MMLicencaUsoGratuito, true);
+  if (context_.Profile.Licence == LicenceKind::Demo)
+    view_.SetVisible(Control::MMLicencaUsoDemo, true);
+  if (context_.Profile.Licence != LicenceKind::None)
+    view_.SetColour(Control::PTipo, ToRgb(context_.Profile.PanelColour));
   view_.SetCaption(Control::LblSistema, context_.Profile.Title);
   RGAceiteClick(0);
 }
@@ -97,7 +103,9 @@ void TFPrincipal::StartLog() {
   view_.SetVisible(Control::ProgressBar, true);
 }
 
-void TFPrincipal::AddLog(const std::string& line) { view_.AppendLine(Control::MMLicencaUsoGratuito, line); }
+void TFPrincipal::AddLog(const std::string& line) {
+  view_.AppendLine(Control::MMLicencaUsoGratuito, line);
+}
 
 void TFPrincipal::ShowInformation(const std::string& text) { view_.ShowInformation(title_, text); }
 
@@ -127,10 +135,12 @@ void TFPrincipal::PumpFromProgress() {
 }
 
 void TFPrincipal::DownloaderHookStatus(const void* /*sender*/, THookSocketReason reason,
-                                       std::int32_t bytes_to_download, std::int32_t bytes_downloaded) {
+                                       std::int32_t bytes_to_download,
+                                       std::int32_t bytes_downloaded) {
   switch (reason) {
     case THookSocketReason::HR_SocketClose: {
-      const DownloaderState status = download_status_ ? download_status_() : DownloaderState::stNone;
+      const DownloaderState status =
+          download_status_ ? download_status_() : DownloaderState::stNone;
       if (status == DownloaderState::stStop) {
         view_.SetProgressPosition(0);
         view_.SetStatusText("Download Encerrado...");
@@ -154,10 +164,11 @@ void TFPrincipal::DownloaderHookStatus(const void* /*sender*/, THookSocketReason
 
 void TFPrincipal::DownloaderHookMonitor(const void* /*sender*/, std::int32_t bytes_to_download,
                                         std::int32_t bytes_downloaded, double average_speed,
-                                        std::uint16_t /*hour*/, std::uint16_t /*min*/, std::uint16_t sec) {
+                                        std::uint16_t /*hour*/, std::uint16_t /*min*/,
+                                        std::uint16_t sec) {
   view_.SetProgressPosition(bytes_downloaded);
-  view_.SetStatusText(
-      FormatProgressLine(bytes_to_download, bytes_downloaded, average_speed, sec, settings_.Separators));
+  view_.SetStatusText(FormatProgressLine(bytes_to_download, bytes_downloaded, average_speed, sec,
+                                         settings_.Separators));
   PumpFromProgress();
 }
 

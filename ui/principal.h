@@ -25,11 +25,11 @@ struct InstallActions {
 };
 
 struct PrincipalSettings {
-  std::string ExecutablePath;       // gives the message boxes' caption
-  NumberSeparators Separators;      // the locale's, read once at start
-  std::string WhatsAppHost;         // click-to-chat host
-  std::string VendorWhatsApp;       // international digits
-  std::string VendorSite;           // web-site host name
+  std::string ExecutablePath;   // gives the message boxes' caption
+  NumberSeparators Separators;  // the locale's, read once at start
+  std::string WhatsAppHost;     // click-to-chat host
+  std::string VendorWhatsApp;   // international digits
+  std::string VendorSite;       // web-site host name
   // Millisecond clock; pumps window messages from progress events at most every
   // kPumpIntervalMs. Empty: the steady clock.
   std::function<std::uint32_t()> Tick;
@@ -47,7 +47,9 @@ class TFPrincipal : public InstallerUi {
 
   void SetInstallActions(InstallActions actions) { actions_ = std::move(actions); }
   // Reads the download component's status (stStop/stPause decide what a socket close shows).
-  void SetDownloaderStatusQuery(std::function<DownloaderState()> query) { download_status_ = std::move(query); }
+  void SetDownloaderStatusQuery(std::function<DownloaderState()> query) {
+    download_status_ = std::move(query);
+  }
 
   // "Instalar" is enabled exactly when "Aceito" (index 1) is selected.
   void RGAceiteClick(int selected_index);
@@ -64,10 +66,11 @@ class TFPrincipal : public InstallerUi {
   const std::string& Title() const { return title_; }
 
   // Download progress, from the download component's events.
-  void DownloaderHookStatus(const void* sender, THookSocketReason reason, std::int32_t bytes_to_download,
-                            std::int32_t bytes_downloaded);
-  void DownloaderHookMonitor(const void* sender, std::int32_t bytes_to_download, std::int32_t bytes_downloaded,
-                             double average_speed, std::uint16_t hour, std::uint16_t min, std::uint16_t sec);
+  void DownloaderHookStatus(const void* sender, THookSocketReason reason,
+                            std::int32_t bytes_to_download, std::int32_t bytes_downloaded);
+  void DownloaderHookMonitor(const void* sender, std::int32_t bytes_to_download,
+                             std::int32_t bytes_downloaded, double average_speed,
+                             std::uint16_t hour, std::uint16_t min, std::uint16_t sec);
 
   // InstallerUi
   void StartLog() override;

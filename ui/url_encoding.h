@@ -12,7 +12,8 @@ std::string EncodeUrlQuery(std::string_view utf8);
 
 // The greeting sent with the chat link, before encoding.
 inline constexpr std::string_view kChatGreeting =
-    "Ol\xC3\xA1 Kovra, estou instalando o sistema  e gostaria de informa\xC3\xA7\xC3\xB5" "es ";
+    "Ol\xC3\xA1 Kovra, estou instalando o sistema  e gostaria de informa\xC3\xA7\xC3\xB5"
+    "es ";
 
 std::string WhatsAppChatUrl(std::string_view host, std::string_view phone_digits);
 std::string VendorSiteUrl(std::string_view site_host);

@@ -17,7 +17,9 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr UINT kWmDpiChanged = 0x02E0;
 
-RECT Box(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+RECT Box(int left, int top, int width, int height) {
+  return RECT{left, top, left + width, top + height};
+}
 
 // Per-monitor DPI functions exist from Windows 10 on; older systems use the screen's DPI.
 UINT WindowDpi(HWND hwnd) {
@@ -36,8 +38,8 @@ UINT WindowDpi(HWND hwnd) {
 
 void AdjustForDpi(RECT& rect, DWORD style, DWORD ex_style, UINT dpi) {
   using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust = reinterpret_cast<AdjustFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  static const auto adjust = reinterpret_cast<AdjustFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
   if (adjust) {
     adjust(&rect, style, FALSE, ex_style, dpi);
   } else {
@@ -75,8 +77,10 @@ int ControlId(Control control) { return kFirstControlId + static_cast<int>(contr
 NumberSeparators ReadLocaleSeparators() {
   NumberSeparators separators;
   wchar_t buffer[16];
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, 16) > 0) separators.thousands = Narrow(buffer);
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 16) > 0) separators.decimal = Narrow(buffer);
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, 16) > 0)
+    separators.thousands = Narrow(buffer);
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 16) > 0)
+    separators.decimal = Narrow(buffer);
   return separators;
 }
 
@@ -90,8 +94,10 @@ PrincipalWindow::~PrincipalWindow() {
   }
 }
 
-std::unique_ptr<PrincipalWindow> PrincipalWindow::Create(HINSTANCE instance, WindowContent content) {
-  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+std::unique_ptr<PrincipalWindow> PrincipalWindow::Create(HINSTANCE instance,
+                                                         WindowContent content) {
+  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
+                              ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
   if (!RegisterPanelClass(instance)) throw std::runtime_error("cannot register the panel class");
   WNDCLASSEXW existing{};
@@ -109,8 +115,9 @@ std::unique_ptr<PrincipalWindow> PrincipalWindow::Create(HINSTANCE instance, Win
     if (!RegisterClassExW(&cls)) throw std::runtime_error("cannot register the window class");
   }
   std::unique_ptr<PrincipalWindow> window(new PrincipalWindow(std::move(content)));
-  HWND hwnd = CreateWindowExW(kMainExStyle, kWindowClassName, L"Instalador", kMainStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr, nullptr, instance, window.get());
+  HWND hwnd = CreateWindowExW(kMainExStyle, kWindowClassName, L"Instalador", kMainStyle,
+                              CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr,
+                              nullptr, instance, window.get());
   if (!hwnd) throw std::runtime_error("cannot create the installer window");
   window->CreateControls();
   window->ApplyDpi(WindowDpi(hwnd));
@@ -118,8 +125,8 @@ std::unique_ptr<PrincipalWindow> PrincipalWindow::Create(HINSTANCE instance, Win
   return window;
 }
 
-HWND PrincipalWindow::Add(Control control, HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style,
-                          RECT design, DWORD ex_style) {
+HWND PrincipalWindow::Add(Control control, HWND parent, const wchar_t* cls,
+                          const std::wstring& text, DWORD style, RECT design, DWORD ex_style) {
   HWND child = CreateWindowExW(ex_style, cls, text.c_str(), style, 0, 0, 0, 0, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))),
                                GetModuleHandleW(nullptr), nullptr);
@@ -130,10 +137,11 @@ HWND PrincipalWindow::Add(Control control, HWND parent, const wchar_t* cls, cons
   return child;
 }
 
-HWND PrincipalWindow::AddChild(int id, HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style,
-                               RECT design) {
+HWND PrincipalWindow::AddChild(int id, HWND parent, const wchar_t* cls, const std::wstring& text,
+                               DWORD style, RECT design) {
   HWND child = CreateWindowExW(0, cls, text.c_str(), style, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
   if (!child) throw std::runtime_error("cannot create a control of the installer window");
   placements_.push_back({child, design});
   return child;
@@ -141,7 +149,8 @@ HWND PrincipalWindow::AddChild(int id, HWND parent, const wchar_t* cls, const st
 
 void PrincipalWindow::CreateControls() {
   const DWORD button = kChild | WS_TABSTOP | BS_PUSHBUTTON;
-  const DWORD memo = kChild | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+  const DWORD memo =
+      kChild | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
   const DWORD label = kChild | SS_LEFT | SS_NOTIFY;
 
   Add(Control::BtnCancelar, hwnd_, L"BUTTON", L"Cancelar", button, Box(374, 358, 75, 25));
@@ -150,47 +159,58 @@ void PrincipalWindow::CreateControls() {
   int part = -1;
   SendMessageW(status, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&part));
 
-  HWND top = Add(Control::PPasso1, hwnd_, kPanelClassName, L"", kChild | WS_BORDER | WS_CLIPCHILDREN,
-                 Box(3, 3, 449, 341), WS_EX_CONTROLPARENT);
+  HWND top = Add(Control::PPasso1, hwnd_, kPanelClassName, L"",
+                 kChild | WS_BORDER | WS_CLIPCHILDREN, Box(3, 3, 449, 341), WS_EX_CONTROLPARENT);
   SetPanelBrush(top, white_.get());
-  HWND free_box = Add(Control::MMLicencaUsoGratuito, top, L"EDIT", content_.FreeLicence, memo, Box(12, 92, 429, 192));
+  HWND free_box = Add(Control::MMLicencaUsoGratuito, top, L"EDIT", content_.FreeLicence, memo,
+                      Box(12, 92, 429, 192));
   // The acceptance group: a panel that draws its own etched frame and caption.
-  HWND group = Add(Control::RGAceite, top, kPanelClassName, L" Aceitar licen\u00E7a de uso do sistema? ",
-                   kChild | WS_CLIPCHILDREN, Box(12, 290, 429, 43), WS_EX_CONTROLPARENT);
+  HWND group =
+      Add(Control::RGAceite, top, kPanelClassName, L" Aceitar licen\u00E7a de uso do sistema? ",
+          kChild | WS_CLIPCHILDREN, Box(12, 290, 429, 43), WS_EX_CONTROLPARENT);
   SetPanelBrush(group, white_.get());
   HWND no = AddChild(kRadioNaoAceitoId, group, L"BUTTON", L"N\u00E3o aceito",
                      kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, Box(8, 17, 200, 18));
-  HWND yes = AddChild(kRadioAceitoId, group, L"BUTTON", L"Aceito", kChild | BS_AUTORADIOBUTTON, Box(217, 17, 200, 18));
+  HWND yes = AddChild(kRadioAceitoId, group, L"BUTTON", L"Aceito", kChild | BS_AUTORADIOBUTTON,
+                      Box(217, 17, 200, 18));
   control_of_[no] = control_of_[yes] = Control::RGAceite;
   SendMessageW(no, BM_SETCHECK, BST_CHECKED, 0);
-  HWND progress = Add(Control::ProgressBar, top, PROGRESS_CLASSW, L"", WS_CHILD | WS_CLIPSIBLINGS, Box(12, 283, 429, 17));
+  HWND progress = Add(Control::ProgressBar, top, PROGRESS_CLASSW, L"", WS_CHILD | WS_CLIPSIBLINGS,
+                      Box(12, 283, 429, 17));
   SendMessageW(progress, PBM_SETRANGE32, 0, 100);
-  HWND demo_box = Add(Control::MMLicencaUsoDemo, top, L"EDIT", content_.DemoLicence, memo, Box(12, 92, 429, 192));
+  HWND demo_box = Add(Control::MMLicencaUsoDemo, top, L"EDIT", content_.DemoLicence, memo,
+                      Box(12, 92, 429, 192));
   for (HWND box : {free_box, demo_box}) SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
 
-  HWND edition = Add(Control::PTipo, hwnd_, kPanelClassName, L"", kChild | WS_CLIPCHILDREN, Box(199, 37, 246, 53),
-                     WS_EX_CONTROLPARENT);
+  HWND edition = Add(Control::PTipo, hwnd_, kPanelClassName, L"", kChild | WS_CLIPCHILDREN,
+                     Box(199, 37, 246, 53), WS_EX_CONTROLPARENT);
   SetPanelBrush(edition, PanelBrush(Control::PTipo));
   Add(Control::Image1, top, L"STATIC", L"", kChild | SS_OWNERDRAW, Box(12, 10, 181, 76));
-  Add(Control::Label1, top, L"STATIC", L"Bem vindo ao instalador ", kChild | SS_LEFT, Box(197, 4, 238, 23));
+  Add(Control::Label1, top, L"STATIC", L"Bem vindo ao instalador ", kChild | SS_LEFT,
+      Box(197, 4, 238, 23));
   Add(Control::LblSistema, edition, L"STATIC", L"", kChild | SS_CENTER, Box(1, 1, 244, 51));
   Add(Control::Label2, hwnd_, L"STATIC", L"Site:", kChild | SS_LEFT, Box(8, 343, 30, 16));
-  Add(Control::Label3, hwnd_, L"STATIC", L"E-Mail: " + Widen(build_config::kVendorEmail), label, Box(4, 360, 272, 16));
-  Add(Control::Label4, hwnd_, L"STATIC", L"Telefone: " + Widen(build_config::kVendorPhone), kChild | SS_LEFT,
-      Box(4, 376, 166, 16));
+  Add(Control::Label3, hwnd_, L"STATIC", L"E-Mail: " + Widen(build_config::kVendorEmail), label,
+      Box(4, 360, 272, 16));
+  Add(Control::Label4, hwnd_, L"STATIC", L"Telefone: " + Widen(build_config::kVendorPhone),
+      kChild | SS_LEFT, Box(4, 376, 166, 16));
   Add(Control::Label5, hwnd_, L"STATIC", L"WhatsApp ", label, Box(8, 391, 72, 16));
   Add(Control::Image2, hwnd_, L"STATIC", L"", kChild | SS_OWNERDRAW, Box(76, 391, 19, 20));
-  Add(Control::Label6, hwnd_, L"STATIC", Widen(build_config::kVendorWhatsAppShown) + L" ", label, Box(99, 391, 114, 16));
-  Add(Control::Label7, hwnd_, L"STATIC", Widen(build_config::kVendorSite), label, Box(44, 343, 191, 16));
+  Add(Control::Label6, hwnd_, L"STATIC", Widen(build_config::kVendorWhatsAppShown) + L" ", label,
+      Box(99, 391, 114, 16));
+  Add(Control::Label7, hwnd_, L"STATIC", Widen(build_config::kVendorSite), label,
+      Box(44, 343, 191, 16));
 
   // Stacking from the top: buttons first (tab order), the edition panel above the top panel.
   HWND after = HWND_TOP;
-  for (Control c : {Control::BtnCancelar, Control::BtnInstalar, Control::StatusBar, Control::PTipo, Control::PPasso1}) {
+  for (Control c : {Control::BtnCancelar, Control::BtnInstalar, Control::StatusBar, Control::PTipo,
+                    Control::PPasso1}) {
     SetWindowPos(controls_[Index(c)], after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     after = controls_[Index(c)];
   }
   HWND inner = HWND_TOP;
-  for (Control c : {Control::MMLicencaUsoGratuito, Control::RGAceite, Control::ProgressBar, Control::MMLicencaUsoDemo}) {
+  for (Control c : {Control::MMLicencaUsoGratuito, Control::RGAceite, Control::ProgressBar,
+                    Control::MMLicencaUsoDemo}) {
     SetWindowPos(controls_[Index(c)], inner, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     inner = controls_[Index(c)];
   }
@@ -203,19 +223,29 @@ void PrincipalWindow::ApplyDpi(UINT dpi) {
   fonts_.bold16 = MakeFont(16, true, dpi);
   fonts_.bold19 = MakeFont(19, true, dpi);
   for (const Placement& p : placements_) {
-    MoveWindow(p.hwnd, Scale(p.design.left), Scale(p.design.top), Scale(p.design.right) - Scale(p.design.left),
+    MoveWindow(p.hwnd, Scale(p.design.left), Scale(p.design.top),
+               Scale(p.design.right) - Scale(p.design.left),
                Scale(p.design.bottom) - Scale(p.design.top), FALSE);
     HFONT font = fonts_.normal.get();
     const auto found = control_of_.find(p.hwnd);
     if (found != control_of_.end()) {
       switch (found->second) {
-        case Control::Label1: font = fonts_.bold19.get(); break;
-        case Control::LblSistema: font = fonts_.bold16.get(); break;
-        case Control::Label2: case Control::Label3: case Control::Label4:
-        case Control::Label5: case Control::Label6: case Control::Label7:
+        case Control::Label1:
+          font = fonts_.bold19.get();
+          break;
+        case Control::LblSistema:
+          font = fonts_.bold16.get();
+          break;
+        case Control::Label2:
+        case Control::Label3:
+        case Control::Label4:
+        case Control::Label5:
+        case Control::Label6:
+        case Control::Label7:
           font = fonts_.bold10.get();
           break;
-        default: break;
+        default:
+          break;
       }
     }
     SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -225,7 +255,8 @@ void PrincipalWindow::ApplyDpi(UINT dpi) {
 }
 
 void PrincipalWindow::PlaceWindow(UINT dpi) {
-  RECT frame{0, 0, MulDiv(kClientWidth, static_cast<int>(dpi), 96), MulDiv(kClientHeight, static_cast<int>(dpi), 96)};
+  RECT frame{0, 0, MulDiv(kClientWidth, static_cast<int>(dpi), 96),
+             MulDiv(kClientHeight, static_cast<int>(dpi), 96)};
   AdjustForDpi(frame, kMainStyle, kMainExStyle, dpi);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -241,14 +272,19 @@ void PrincipalWindow::PlaceWindow(UINT dpi) {
 HBRUSH PrincipalWindow::PanelBrush(Control control) {
   auto found = panel_colours_.find(control);
   if (found == panel_colours_.end()) {
-    found = panel_colours_.emplace(control, std::make_pair(RGB(255, 0, 0), GdiBrush(CreateSolidBrush(RGB(255, 0, 0))))).first;
+    found = panel_colours_
+                .emplace(control,
+                         std::make_pair(RGB(255, 0, 0), GdiBrush(CreateSolidBrush(RGB(255, 0, 0)))))
+                .first;
   }
   return found->second.second.get();
 }
 
-LRESULT CALLBACK PrincipalWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK PrincipalWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                             LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<PrincipalWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    auto* self =
+        static_cast<PrincipalWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -283,8 +319,9 @@ LRESULT PrincipalWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case kWmDpiChanged: {
       ApplyDpi(LOWORD(wparam));
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
     default:
@@ -315,7 +352,10 @@ bool PrincipalWindow::OnSetCursor(HWND child) {
   const auto found = control_of_.find(child);
   if (found == control_of_.end()) return false;
   switch (found->second) {
-    case Control::Label3: case Control::Label5: case Control::Label6: case Control::Label7:
+    case Control::Label3:
+    case Control::Label5:
+    case Control::Label6:
+    case Control::Label7:
       SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649) /* IDC_HAND */));
       return true;
     default:
@@ -362,7 +402,8 @@ void PrincipalWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     }
     SetStretchBltMode(item.hDC, HALFTONE);
     SetBrushOrgEx(item.hDC, 0, 0, nullptr);
-    StretchBlt(item.hDC, box.left, box.top, width, height, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    StretchBlt(item.hDC, box.left, box.top, width, height, memory, 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
   } else {
     BitBlt(item.hDC, box.left, box.top, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
   }
@@ -395,7 +436,9 @@ void PrincipalWindow::SetVisible(Control control, bool visible) {
   ShowWindow(ControlHandle(control), visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void PrincipalWindow::SetEnabled(Control control, bool enabled) { EnableWindow(ControlHandle(control), enabled); }
+void PrincipalWindow::SetEnabled(Control control, bool enabled) {
+  EnableWindow(ControlHandle(control), enabled);
+}
 
 void PrincipalWindow::SetCaption(Control control, const std::string& text) {
   if (control == Control::StatusBar) {
@@ -421,7 +464,8 @@ void PrincipalWindow::SetColour(Control control, Rgb colour) {
   auto& entry = panel_colours_[control];
   entry = std::make_pair(value, GdiBrush(CreateSolidBrush(value)));
   HWND hwnd = ControlHandle(control);
-  if (control == Control::PTipo || control == Control::PPasso1) SetPanelBrush(hwnd, entry.second.get());
+  if (control == Control::PTipo || control == Control::PPasso1)
+    SetPanelBrush(hwnd, entry.second.get());
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -435,15 +479,18 @@ void PrincipalWindow::SetProgressPosition(int position) {
 
 void PrincipalWindow::SetStatusText(const std::string& text) {
   const std::wstring wide = Widen(text);
-  SendMessageW(ControlHandle(Control::StatusBar), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  SendMessageW(ControlHandle(Control::StatusBar), SB_SETTEXTW, 0,
+               reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void PrincipalWindow::ShowInformation(const std::string& caption, const std::string& text) {
   MessageBoxW(hwnd_, CrLf(text).c_str(), Widen(caption).c_str(), MB_OK);
 }
 
-bool PrincipalWindow::AskYesNo(const std::string& caption, const std::string& text, MessageIcon icon) {
-  const UINT style = MB_YESNO | (icon == MessageIcon::Question ? MB_ICONQUESTION : MB_ICONEXCLAMATION);
+bool PrincipalWindow::AskYesNo(const std::string& caption, const std::string& text,
+                               MessageIcon icon) {
+  const UINT style =
+      MB_YESNO | (icon == MessageIcon::Question ? MB_ICONQUESTION : MB_ICONEXCLAMATION);
   return MessageBoxW(hwnd_, CrLf(text).c_str(), Widen(caption).c_str(), style) == IDYES;
 }
 

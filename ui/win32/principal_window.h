@@ -20,7 +20,7 @@
 namespace ov::win32 {
 
 inline constexpr wchar_t kWindowClassName[] = L"TFPrincipal";
-inline constexpr int kClientWidth = 455;   // at 96 DPI
+inline constexpr int kClientWidth = 455;  // at 96 DPI
 inline constexpr int kClientHeight = 432;
 
 // Dialog control id of each control: kFirstControlId + its position in Control.
@@ -93,7 +93,8 @@ class PrincipalWindow : public InstallerView {
   void CreateControls();
   HWND Add(Control control, HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style,
            RECT design, DWORD ex_style = 0);
-  HWND AddChild(int id, HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, RECT design);
+  HWND AddChild(int id, HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style,
+                RECT design);
   void ApplyDpi(UINT dpi);
   void PlaceWindow(UINT dpi);
   int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }

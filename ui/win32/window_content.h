@@ -11,11 +11,11 @@
 namespace ov::win32 {
 
 struct WindowContent {
-  std::wstring FreeLicence;   // CR LF line ends
+  std::wstring FreeLicence;  // CR LF line ends
   std::wstring DemoLicence;
-  GdiBitmap Logo;             // 388 x 156
-  GdiBitmap Chat;             // 16 x 16, 24 bits per pixel
-  HICON Icon = nullptr;       // shared resource icon, not destroyed
+  GdiBitmap Logo;        // 388 x 156
+  GdiBitmap Chat;        // 16 x 16, 24 bits per pixel
+  HICON Icon = nullptr;  // shared resource icon, not destroyed
 };
 
 // Loads the content from `module`'s resources; missing pieces stay empty.

@@ -25,7 +25,8 @@ std::string Manifest(const std::wstring& exe) {
   HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return {};
   std::string text;
-  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */)) {
+  if (HRSRC found =
+          FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */)) {
     if (HGLOBAL loaded = LoadResource(module, found)) {
       text.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
     }
@@ -38,8 +39,8 @@ TEST(InstaladorExe, ManifestAsksForAdministratorThemesDpiAndSystems) {
   const std::string manifest = Manifest(InstaladorPath());
   ASSERT_FALSE(manifest.empty()) << "no manifest in Instalador.exe";
   for (const char* part : {
-           "level=\"requireAdministrator\"", "uiAccess=\"false\"", "Microsoft.Windows.Common-Controls",
-           "version=\"6.0.0.0\"", ">true/pm<", ">PerMonitor<",
+           "level=\"requireAdministrator\"", "uiAccess=\"false\"",
+           "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", ">true/pm<", ">PerMonitor<",
            "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
            "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
@@ -65,7 +66,8 @@ HWND WaitForWindow(DWORD process_id) {
 
 std::wstring Text(HWND hwnd) {
   wchar_t text[512] = {};
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
   return text;
 }
 
@@ -74,16 +76,19 @@ TEST(InstaladorExe, StartsWithTheEditionWindowAndEndsWhenClosed) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process))
       << GetLastError();
   HWND window = WaitForWindow(process.dwProcessId);
   EXPECT_NE(window, nullptr) << "the installer window did not appear";
   if (window) {
     HWND panel = GetDlgItem(window, ControlId(Control::PTipo));
-    EXPECT_EQ(Text(GetDlgItem(panel, ControlId(Control::LblSistema))), L"Demonstrativo \r\nOvilar - Conserto");
+    EXPECT_EQ(Text(GetDlgItem(panel, ControlId(Control::LblSistema))),
+              L"Demonstrativo \r\nOvilar - Conserto");
     HWND top = GetDlgItem(window, ControlId(Control::PPasso1));
     const std::wstring licence = Text(GetDlgItem(top, ControlId(Control::MMLicencaUsoDemo)));
-    EXPECT_EQ(licence.rfind(L"Termo de Licen\u00E7a de uso do Sistema Ovilar", 0), 0u) << "licence resource not shown";
+    EXPECT_EQ(licence.rfind(L"Termo de Licen\u00E7a de uso do Sistema Ovilar", 0), 0u)
+        << "licence resource not shown";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, ControlId(Control::BtnInstalar))));
     PostMessageW(window, WM_CLOSE, 0, 0);
   }

@@ -2,6 +2,7 @@
 // clicks and progress events do to it, read back through Win32 queries.
 #ifdef _WIN32
 #include <windows.h>
+// after windows.h
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -19,7 +20,8 @@ namespace {
 
 std::wstring Text(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -34,7 +36,8 @@ RECT PlaceInParent(HWND hwnd) {
 class PrincipalWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = PrincipalWindow::Create(GetModuleHandleW(nullptr), LoadWindowContent(GetModuleHandleW(nullptr)));
+    window = PrincipalWindow::Create(GetModuleHandleW(nullptr),
+                                     LoadWindowContent(GetModuleHandleW(nullptr)));
     PrincipalSettings settings;
     settings.ExecutablePath = "C:\\x\\Instalador.exe";
     form = std::make_unique<TFPrincipal>(*window, settings);
@@ -73,8 +76,10 @@ TEST_F(PrincipalWindowTest, FrameIsAFixedDialogCentredOnTheScreen) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  EXPECT_NEAR((frame.left + frame.right) / 2, (monitor.rcMonitor.left + monitor.rcMonitor.right) / 2, 1);
-  EXPECT_NEAR((frame.top + frame.bottom) / 2, (monitor.rcMonitor.top + monitor.rcMonitor.bottom) / 2, 1);
+  EXPECT_NEAR((frame.left + frame.right) / 2,
+              (monitor.rcMonitor.left + monitor.rcMonitor.right) / 2, 1);
+  EXPECT_NEAR((frame.top + frame.bottom) / 2,
+              (monitor.rcMonitor.top + monitor.rcMonitor.bottom) / 2, 1);
 }
 
 TEST_F(PrincipalWindowTest, ControlsHaveTheirIdsParentsPlacesAndTexts) {
@@ -88,13 +93,19 @@ TEST_F(PrincipalWindowTest, ControlsHaveTheirIdsParentsPlacesAndTexts) {
       {Control::BtnInstalar, Control::StatusBar, {293, 358, 368, 383}, L"Instalar"},
       {Control::PPasso1, Control::StatusBar, {3, 3, 452, 344}, L""},
       {Control::MMLicencaUsoGratuito, Control::PPasso1, {12, 92, 441, 284}, L""},
-      {Control::RGAceite, Control::PPasso1, {12, 290, 441, 333}, L" Aceitar licen\u00E7a de uso do sistema? "},
+      {Control::RGAceite,
+       Control::PPasso1,
+       {12, 290, 441, 333},
+       L" Aceitar licen\u00E7a de uso do sistema? "},
       {Control::ProgressBar, Control::PPasso1, {12, 283, 441, 300}, L""},
       {Control::MMLicencaUsoDemo, Control::PPasso1, {12, 92, 441, 284}, L""},
       {Control::PTipo, Control::StatusBar, {199, 37, 445, 90}, L""},
       {Control::Image1, Control::PPasso1, {12, 10, 193, 86}, L""},
       {Control::Label1, Control::PPasso1, {197, 4, 435, 27}, L"Bem vindo ao instalador "},
-      {Control::LblSistema, Control::PTipo, {1, 1, 245, 52}, L"Demonstrativo \r\nOvilar - Conserto"},
+      {Control::LblSistema,
+       Control::PTipo,
+       {1, 1, 245, 52},
+       L"Demonstrativo \r\nOvilar - Conserto"},
       {Control::Label2, Control::StatusBar, {8, 343, 38, 359}, L"Site:"},
       {Control::Label3, Control::StatusBar, {4, 360, 276, 376}, L""},
       {Control::Label4, Control::StatusBar, {4, 376, 170, 392}, L""},
@@ -135,8 +146,10 @@ TEST_F(PrincipalWindowTest, StartStateOfTheDemonstrationEdition) {
   EXPECT_FALSE(IsWindowVisible(Get(Control::ProgressBar)));
   EXPECT_TRUE(IsWindowEnabled(Get(Control::BtnCancelar)));
   EXPECT_FALSE(IsWindowEnabled(Get(Control::BtnInstalar)));
-  EXPECT_EQ(SendMessageW(GetDlgItem(Get(Control::RGAceite), kRadioNaoAceitoId), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendMessageW(GetDlgItem(Get(Control::RGAceite), kRadioAceitoId), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(GetDlgItem(Get(Control::RGAceite), kRadioNaoAceitoId), BM_GETCHECK, 0, 0),
+            BST_CHECKED);
+  EXPECT_EQ(SendMessageW(GetDlgItem(Get(Control::RGAceite), kRadioAceitoId), BM_GETCHECK, 0, 0),
+            BST_UNCHECKED);
   EXPECT_TRUE(GetWindowLongW(Get(Control::MMLicencaUsoDemo), GWL_STYLE) & ES_READONLY);
 
   // Both licence texts are loaded from the resources with their line counts.
@@ -145,13 +158,16 @@ TEST_F(PrincipalWindowTest, StartStateOfTheDemonstrationEdition) {
     std::size_t lines;
     std::wstring first;
   } boxes[] = {
-      {Control::MMLicencaUsoGratuito, 240, L"Termo de Licen\u00E7a de uso do sistema Ovilar Gratuito"},
-      {Control::MMLicencaUsoDemo, 245, L"Termo de Licen\u00E7a de uso do Sistema Ovilar - Vers\u00E3o Demonstra\u00E7\u00E3o"},
+      {Control::MMLicencaUsoGratuito, 240,
+       L"Termo de Licen\u00E7a de uso do sistema Ovilar Gratuito"},
+      {Control::MMLicencaUsoDemo, 245,
+       L"Termo de Licen\u00E7a de uso do Sistema Ovilar - Vers\u00E3o Demonstra\u00E7\u00E3o"},
   };
   for (const auto& b : boxes) {
     const std::wstring text = Text(Get(b.control));
     std::size_t lines = 1;
-    for (std::size_t pos = 0; (pos = text.find(L"\r\n", pos)) != std::wstring::npos; pos += 2) ++lines;
+    for (std::size_t pos = 0; (pos = text.find(L"\r\n", pos)) != std::wstring::npos; pos += 2)
+      ++lines;
     EXPECT_EQ(lines, b.lines);
     EXPECT_EQ(text.substr(0, text.find(L"\r\n")), b.first);
   }
@@ -200,6 +216,43 @@ TEST_F(PrincipalWindowTest, LinkLabelsShowTheHandCursor) {
   EXPECT_NE(GetCursor(), hand);
 }
 
+TEST_F(PrincipalWindowTest, MovingToAMonitorOfHigherDpiScalesPlacesAndFonts) {
+  RECT suggested{10, 10, 10 + 700, 10 + 680};
+  SendMessageW(window->Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT place = PlaceInParent(Get(Control::BtnCancelar));
+  EXPECT_EQ(place.left, 561);
+  EXPECT_EQ(place.top, 537);
+  EXPECT_EQ(place.right, 674);
+  EXPECT_EQ(place.bottom, 575);
+  place = PlaceInParent(Get(Control::MMLicencaUsoDemo));  // inside the top panel
+  EXPECT_EQ(place.left, 18);
+  EXPECT_EQ(place.top, 138);
+  struct Font {
+    Control control;
+    LONG height;
+    LONG weight;
+  } fonts[] = {
+      {Control::BtnCancelar, -17, FW_NORMAL},  // 11 px at 96 DPI
+      {Control::Label7, -20, FW_BOLD},         // 13 px
+      {Control::LblSistema, -24, FW_BOLD},     // 16 px
+      {Control::Label1, -29, FW_BOLD},         // 19 px
+  };
+  for (const auto& f : fonts) {
+    LOGFONTW font{};
+    HFONT handle = reinterpret_cast<HFONT>(SendMessageW(Get(f.control), WM_GETFONT, 0, 0));
+    ASSERT_NE(handle, nullptr) << ControlId(f.control);
+    GetObjectW(handle, sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, f.height) << ControlId(f.control);
+    EXPECT_EQ(font.lfWeight, f.weight) << ControlId(f.control);
+    EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+  }
+  RECT frame;
+  GetWindowRect(window->Handle(), &frame);
+  EXPECT_EQ(frame.left, 10);
+  EXPECT_EQ(frame.right, 710);
+}
+
 // Closing the window during an installation must not destroy it in the middle of the run.
 TEST_F(PrincipalWindowTest, CloseDuringAnInstallationEndsAfterTheRun) {
   bool alive_after_close = false;
@@ -207,7 +260,8 @@ TEST_F(PrincipalWindowTest, CloseDuringAnInstallationEndsAfterTheRun) {
   form->SetInstallActions({[&] {
                              PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
                              window->ProcessMessages();  // the close arrives through a nested pump
-                             alive_after_close = IsWindow(window->Handle()) && IsWindowVisible(window->Handle());
+                             alive_after_close =
+                                 IsWindow(window->Handle()) && IsWindowVisible(window->Handle());
                            },
                            [&] { ++cancels; }});
   SendMessageW(Get(Control::BtnInstalar), BM_CLICK, 0, 0);  // disabled: nothing happens
@@ -217,7 +271,8 @@ TEST_F(PrincipalWindowTest, CloseDuringAnInstallationEndsAfterTheRun) {
   EXPECT_TRUE(alive_after_close);
   EXPECT_EQ(cancels, 1);
   MSG msg;
-  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the end comes after the run";
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+      << "the end comes after the run";
   EXPECT_TRUE(IsWindow(window->Handle()));
 }
 

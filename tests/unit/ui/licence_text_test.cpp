@@ -27,7 +27,8 @@ std::string ReadResource(const std::string& name) {
   // The source tree from the environment, else from this file's own place in it.
   const char* root = std::getenv("OV_SOURCE_DIR");
   const std::filesystem::path source =
-      root ? std::filesystem::path(root) : std::filesystem::path(__FILE__).parent_path() / "../../..";
+      root ? std::filesystem::path(root)
+           : std::filesystem::path(__FILE__).parent_path() / "../../..";
   std::ifstream in(source / "ui/win32/resources" / name, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
@@ -39,8 +40,14 @@ TEST(LicenceText, AgreementsHaveTheirFirstLineAndLineCount) {
     std::string file, first_line;
     std::size_t lines;
   } cases[] = {
-      {"licenca_gratuito.txt", "Termo de Licen\xC3\xA7" "a de uso do sistema Ovilar Gratuito", 240},
-      {"licenca_demo.txt", "Termo de Licen\xC3\xA7" "a de uso do Sistema Ovilar - Vers\xC3\xA3o Demonstra\xC3\xA7\xC3\xA3o", 245},
+      {"licenca_gratuito.txt",
+       "Termo de Licen\xC3\xA7"
+       "a de uso do sistema Ovilar Gratuito",
+       240},
+      {"licenca_demo.txt",
+       "Termo de Licen\xC3\xA7"
+       "a de uso do Sistema Ovilar - Vers\xC3\xA3o Demonstra\xC3\xA7\xC3\xA3o",
+       245},
   };
   for (const auto& c : cases) {
     const std::string box = LinesForTextBox(ReadResource(c.file));

@@ -133,7 +133,9 @@ TEST(Principal, WorkflowEndRequestTakesEffectAfterItReturns) {
   TFPrincipal form(view, Settings());
   int ends_inside = -1;
   form.SetInstallActions({[&] {
-                            form.ShowInformation("Instala\xC3\xA7\xC3\xA3o conclu\xC3\xAD" "da");
+                            form.ShowInformation(
+                                "Instala\xC3\xA7\xC3\xA3o conclu\xC3\xAD"
+                                "da");
                             form.EndApplication();
                             ends_inside = view.ends;
                           },
@@ -182,10 +184,12 @@ TEST(Principal, ContactLinks) {
   TFPrincipal form(view, Settings());
   form.Label5Click();
   form.Label7Click();
-  EXPECT_EQ(view.urls, (std::vector<std::string>{
-                           "https://api.whatsapp.com/send?phone=5511900001111&text="
-                           "Ol%C3%A1+Kovra%2C+estou+instalando+o+sistema++e+gostaria+de+informa%C3%A7%C3%B5es+",
-                           "https://www.ovilar.example"}));
+  EXPECT_EQ(
+      view.urls,
+      (std::vector<std::string>{
+          "https://api.whatsapp.com/send?phone=5511900001111&text="
+          "Ol%C3%A1+Kovra%2C+estou+instalando+o+sistema++e+gostaria+de+informa%C3%A7%C3%B5es+",
+          "https://www.ovilar.example"}));
   EXPECT_TRUE(view.boxes.empty());
 
   view.url_fails = true;

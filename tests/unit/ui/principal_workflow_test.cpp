@@ -20,8 +20,10 @@ struct WindowWithWorkflow {
     settings.ExecutablePath = "C:\\Temp\\Instalador.exe";
     form = std::make_unique<TFPrincipal>(view, settings);
     form->FormCreate(MakeInstallContext(3, "http://srv.test/instalador/", platform.System));
-    workflow = std::make_unique<InstallationWorkflow>(form->Context(), platform.Bundle(), *form, downloader);
-    form->SetInstallActions({[this] { workflow->BtnInstalarClick(); }, [this] { workflow->RequestCancel(); }});
+    workflow = std::make_unique<InstallationWorkflow>(form->Context(), platform.Bundle(), *form,
+                                                      downloader);
+    form->SetInstallActions(
+        {[this] { workflow->BtnInstalarClick(); }, [this] { workflow->RequestCancel(); }});
   }
   const std::vector<std::string>& Log() { return view.lines[Control::MMLicencaUsoGratuito]; }
 
@@ -50,7 +52,8 @@ TEST(PrincipalWorkflow, InstalarShowsTheReminderAndTurnsTheLicenceBoxIntoTheLog)
   EXPECT_EQ(w.view.boxes[0].kind, "info");
   EXPECT_EQ(w.view.boxes[0].caption, "Instalador");
   EXPECT_EQ(w.view.boxes[0].text,
-            "N\xC3\x83O ESQUE\xC3\x87" "A DE EXECUTAR ESTE INSTALADOR COM PERMISS\xC3\x83O DE ADMINISTRADOR");
+            "N\xC3\x83O ESQUE\xC3\x87"
+            "A DE EXECUTAR ESTE INSTALADOR COM PERMISS\xC3\x83O DE ADMINISTRADOR");
   ASSERT_GE(w.Log().size(), 2u);
   EXPECT_EQ(w.Log()[0], "Aten\xC3\xA7\xC3\xA3o!!!");
   EXPECT_FALSE(w.view.visible[Control::MMLicencaUsoDemo]);

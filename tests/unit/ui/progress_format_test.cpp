@@ -19,7 +19,8 @@ TEST(ProgressFormat, LineInEnglishAndBrazilianLocales) {
 
 TEST(ProgressFormat, SmallFiguresAndZeroSpeed) {
   EXPECT_EQ(FormatProgressLine(511, 100, 0, 0, kEnglish), "0 / 0 KB  -  0.00 KB/s  -  00:00:00");
-  EXPECT_EQ(FormatProgressLine(2048, 512, 0.126, 1, kEnglish), "1 / 2 KB  -  0.13 KB/s  -  00:00:01");
+  EXPECT_EQ(FormatProgressLine(2048, 512, 0.126, 1, kEnglish),
+            "1 / 2 KB  -  0.13 KB/s  -  00:00:01");
 }
 
 TEST(ProgressFormat, DurationsUseOnlyTheSeconds) {
@@ -36,10 +37,22 @@ TEST(ProgressFormat, GroupsEveryThreeDigitsWithAnySeparator) {
   } cases[] = {
       {0, "0", "0"},
       {999.4, "999", "999"},
-      {999.5, "1,000", "1\xC2\xA0" "000"},
-      {2097151.99, "2,097,152", "2\xC2\xA0" "097\xC2\xA0" "152"},
-      {1234567890123.0, "1,234,567,890,123", "1\xC2\xA0" "234\xC2\xA0" "567\xC2\xA0" "890\xC2\xA0" "123"},
-      {-1500, "-1,500", "-1\xC2\xA0" "500"},
+      {999.5, "1,000",
+       "1\xC2\xA0"
+       "000"},
+      {2097151.99, "2,097,152",
+       "2\xC2\xA0"
+       "097\xC2\xA0"
+       "152"},
+      {1234567890123.0, "1,234,567,890,123",
+       "1\xC2\xA0"
+       "234\xC2\xA0"
+       "567\xC2\xA0"
+       "890\xC2\xA0"
+       "123"},
+      {-1500, "-1,500",
+       "-1\xC2\xA0"
+       "500"},
   };
   const NumberSeparators spaced{"\xC2\xA0", ","};
   for (const auto& c : cases) {

@@ -44,12 +44,16 @@ class RecordingView : public InstallerView {
   void SetProgressMax(int m) override { progress_max = m; }
   void SetProgressPosition(int p) override { progress_position = p; }
   void SetStatusText(const std::string& t) override { status = t; }
-  void ShowInformation(const std::string& c, const std::string& t) override { boxes.push_back({"info", c, t}); }
+  void ShowInformation(const std::string& c, const std::string& t) override {
+    boxes.push_back({"info", c, t});
+  }
   bool AskYesNo(const std::string& c, const std::string& t, MessageIcon) override {
     boxes.push_back({"yesno", c, t});
     return answer_yes;
   }
-  void ShowError(const std::string& c, const std::string& t) override { boxes.push_back({"error", c, t}); }
+  void ShowError(const std::string& c, const std::string& t) override {
+    boxes.push_back({"error", c, t});
+  }
   void ProcessMessages() override { ++pumps; }
   void EndApplication() override { ++ends; }
   void OpenUrl(const std::string& url) override {
