@@ -182,6 +182,18 @@ TEST_F(PrincipalWindowTest, AcceptanceChoiceEnablesInstalar) {
   EXPECT_FALSE(IsWindowEnabled(Get(Control::BtnInstalar)));
 }
 
+TEST_F(PrincipalWindowTest, TabOrderRunsFromTheButtonsIntoTheLicence) {
+  form->RGAceiteClick(1);
+  HWND group = Get(Control::RGAceite);
+  const HWND expected[] = {Get(Control::BtnInstalar), GetDlgItem(group, kRadioNaoAceitoId),
+                           Get(Control::MMLicencaUsoDemo), Get(Control::BtnCancelar)};
+  HWND at = Get(Control::BtnCancelar);
+  for (HWND next : expected) {
+    at = GetNextDlgTabItem(window->Handle(), at, FALSE);
+    EXPECT_EQ(at, next) << GetDlgCtrlID(at);
+  }
+}
+
 TEST_F(PrincipalWindowTest, LogProgressAndStatusBar) {
   form->StartLog();
   form->AddLog("Aten\xC3\xA7\xC3\xA3o!!!");
