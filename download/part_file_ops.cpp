@@ -1,0 +1,42 @@
+#include "download/part_file_ops.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+namespace ov {
+namespace {
+
+constexpr int kReplaceAttempts = 20;
+constexpr auto kReplacePause = std::chrono::milliseconds(50);
+
+std::filesystem::path Utf8Path(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
+bool PathExists(const std::string& utf8_path) {
+  std::error_code error;
+  return std::filesystem::exists(Utf8Path(utf8_path), error);
+}
+
+bool RemoveFileIfPresent(const std::string& utf8_path) {
+  std::error_code error;
+  std::filesystem::remove(Utf8Path(utf8_path), error);
+  return !PathExists(utf8_path);
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
+    std::error_code error;
+    std::filesystem::rename(Utf8Path(from), Utf8Path(to), error);
+    if (!error) return true;
+    if (!PathExists(from)) return false;
+    std::this_thread::sleep_for(kReplacePause);
+  }
+  return false;
+}
+
+}  // namespace ov
