@@ -37,8 +37,10 @@ class TDownloader : public TNonVisualComponent {
   // The facade's own settings objects; every driver refers to them. Writing copies the values.
   TDownloaderProxy& Proxy() { return *fProxy; }
   void SetProxy(const TDownloaderProxy& value) { *fProxy = value; }
+  TDownloaderProxy* ProxySettings() { return fProxy.get(); }  // none while constructing
   TDownloaderFTP& FTP() { return *fFTP; }
   void SetFTP(const TDownloaderFTP& value) { *fFTP = value; }
+  TDownloaderFTP* FTPSettings() { return fFTP.get(); }
 
   const TDownloaderBeforeDownload& OnBeforeDownload() const { return fOnBeforeDownload; }
   void SetOnBeforeDownload(TDownloaderBeforeDownload handler);

@@ -44,7 +44,7 @@ bool IsBodyReplyCode(std::int32_t code) {
 TDownloaderEngine::TDownloaderEngine(TDownloader* AOwner) {
   if (AOwner == nullptr) throw EDownloadError("Essa Classe deve ser instanciada por TDownloader");
   fOwner = AOwner;
-  Proxy = &AOwner->Proxy();
+  Proxy = AOwner->ProxySettings();
   DownloadDest = AOwner->DownloadDest();
   DownloadUrl = AOwner->DownloadUrl();
   DownloadNomeArq = AOwner->DownloadNomeArq();
@@ -93,7 +93,7 @@ void TDownloaderEngine::DetachSocket() {
 }
 
 void TDownloaderEngine::OpenPartFile() {
-  fFilePart = WithTrailingBackslash(DownloadDest) + fFilePart;
+  fFilePart = PathInFolder(TrimSpaces(DownloadDest), fFilePart);
   std::string error;
   fFileStream.reset();
   if (PathExists(fFilePart)) {

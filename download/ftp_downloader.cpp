@@ -10,7 +10,7 @@ namespace ov {
 TFTPDownloader::TFTPDownloader(TDownloader* AOwner)
     : TDownloaderEngine(AOwner), fFTPSend(std::make_unique<FtpDownloadClient>()) {
   AttachSocket(fFTPSend->DSock());
-  FTP = &AOwner->FTP();
+  FTP = AOwner->FTPSettings();
 }
 
 TFTPDownloader::~TFTPDownloader() {

@@ -17,6 +17,16 @@ std::filesystem::path Utf8Path(const std::string& utf8) {
 
 }  // namespace
 
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+  constexpr char kSeparator = '\\';
+#else
+  constexpr char kSeparator = '/';
+#endif
+  if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder + name;
+  return folder + kSeparator + name;
+}
+
 bool PathExists(const std::string& utf8_path) {
   std::error_code error;
   return std::filesystem::exists(Utf8Path(utf8_path), error);

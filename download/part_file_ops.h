@@ -6,6 +6,9 @@
 
 namespace ov {
 
+// `name` inside `folder`: the folder gets the platform's separator unless it ends in "/" or
+// "\" already (an empty folder leaves the name relative).
+std::string PathInFolder(const std::string& folder, const std::string& name);
 bool PathExists(const std::string& utf8_path);
 // True when the file is gone afterwards (also when it never existed).
 bool RemoveFileIfPresent(const std::string& utf8_path);
