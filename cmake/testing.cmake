@@ -33,6 +33,14 @@ function(ov_add_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" TIMEOUT 600
-               ENVIRONMENT "OV_SOURCE_DIR=${CMAKE_SOURCE_DIR};OV_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    PROPERTIES TIMEOUT 600)
+  # List-valued properties do not survive the discovery step intact (their items shift the
+  # property pairs), so labels and environment are set on the discovered tests afterwards.
+  set(props ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${props}
+       "foreach(test IN LISTS ${name}_TESTS)\n"
+       "  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${labels}\"\n"
+       "    ENVIRONMENT \"OV_SOURCE_DIR=${CMAKE_SOURCE_DIR};OV_BINARY_DIR=${CMAKE_BINARY_DIR}\")\n"
+       "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${props})
 endfunction()
