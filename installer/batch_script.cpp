@@ -28,29 +28,43 @@ int WriteScript(FileSystem& files, const std::string& path, const std::vector<st
 
 std::string IoErrorText(int code) {
   switch (code) {
-    case 2: return "File not found";
-    case 3: return "Invalid filename";
-    case 4: return "Too many open files";
-    case 5: return "File access denied";
-    case 100: return "Read beyond end of file";
-    case 101: return "Disk full";
-    case 106: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(code);
+    case 2:
+      return "File not found";
+    case 3:
+      return "Invalid filename";
+    case 4:
+      return "Too many open files";
+    case 5:
+      return "File access denied";
+    case 100:
+      return "Read beyond end of file";
+    case 101:
+      return "Disk full";
+    case 106:
+      return "Invalid numeric input";
+    default:
+      return "I/O error " + std::to_string(code);
   }
 }
 
-std::vector<std::string> ExtractionScript(const std::string& install_path, const std::string& archive_path) {
+std::vector<std::string> ExtractionScript(const std::string& install_path,
+                                          const std::string& archive_path) {
   return {"@echo Descompactando execut\u00e1vel", "@echo off",
-          "\"" + install_path + "RAR\" x \"" + archive_path + "\"  \"" + install_path + "\" /y", "@echo on"};
+          "\"" + install_path + "RAR\" x \"" + archive_path + "\"  \"" + install_path + "\" /y",
+          "@echo on"};
 }
 
 std::vector<std::string> UninstallScript(const std::string& uninstall_string) {
-  return {"@echo Desinstalando a versao antiga", "@echo off", uninstall_string + " /SP /SILENT /CLEAN", "@echo on"};
+  return {"@echo Desinstalando a versao antiga", "@echo off",
+          uninstall_string + " /SP /SILENT /CLEAN", "@echo on"};
 }
 
-std::vector<std::string> ServerSetupScript(const std::string& install_path, const std::string& database_pack) {
+std::vector<std::string> ServerSetupScript(const std::string& install_path,
+                                           const std::string& database_pack) {
   return {"@echo Instalando a versao " + database_pack, "@echo off",
-          "\"" + install_path + "Programas\\Firebird3.0.exe\" /SP- /SILENT /MERGETASKS=\"CopyFbClientAsGds32Task\" /PASSWORD=" +
+          "\"" + install_path +
+              "Programas\\Firebird3.0.exe\" /SP- /SILENT /MERGETASKS=\"CopyFbClientAsGds32Task\" "
+              "/PASSWORD=" +
               kFirebirdAdminPassword,
           "@echo on"};
 }

@@ -23,10 +23,12 @@ int WriteScript(FileSystem& files, const std::string& path, const std::vector<st
 std::string IoErrorText(int code);
 
 // "desc.bat": unpack `archive_path` into `install_path` with the RAR.exe lying there.
-std::vector<std::string> ExtractionScript(const std::string& install_path, const std::string& archive_path);
+std::vector<std::string> ExtractionScript(const std::string& install_path,
+                                          const std::string& archive_path);
 // "desinstalandobanco.bat": the old server's uninstall command, run silently.
 std::vector<std::string> UninstallScript(const std::string& uninstall_string);
 // "instalandoversao.bat": the silent Firebird 3.0 setup from install_path\Programas.
-std::vector<std::string> ServerSetupScript(const std::string& install_path, const std::string& database_pack);
+std::vector<std::string> ServerSetupScript(const std::string& install_path,
+                                           const std::string& database_pack);
 
 }  // namespace ov

@@ -18,10 +18,12 @@ char WindowsDriveLetter(const SystemInfo& system) {
   return 'C';
 }
 
-InstallContext MakeInstallContext(int selector, std::string_view base_url, const SystemInfo& system) {
+InstallContext MakeInstallContext(int selector, std::string_view base_url,
+                                  const SystemInfo& system) {
   InstallContext context;
   context.Profile = EditionProfileOrBlank(selector);
-  context.InstallPath = std::string(1, WindowsDriveLetter(system)) + ":\\" + context.Profile.InstallFolder;
+  context.InstallPath =
+      std::string(1, WindowsDriveLetter(system)) + ":\\" + context.Profile.InstallFolder;
   context.BaseUrl = std::string(base_url);
   if (context.BaseUrl.empty() || context.BaseUrl.back() != '/') context.BaseUrl += '/';
   return context;

@@ -20,7 +20,8 @@ struct InstallContext {
 char WindowsDriveLetter(const SystemInfo& system);
 
 // Builds the context for an edition selector and a base address ("/" is appended when missing).
-InstallContext MakeInstallContext(int selector, std::string_view base_url, const SystemInfo& system);
+InstallContext MakeInstallContext(int selector, std::string_view base_url,
+                                  const SystemInfo& system);
 
 // The context of this build: the compiled-in edition selector and download server.
 InstallContext MakeBuildInstallContext(const SystemInfo& system);

@@ -8,7 +8,8 @@
 namespace ov {
 namespace {
 
-const std::string kAdminReminder = "N\u00c3O ESQUE\u00c7A DE EXECUTAR ESTE INSTALADOR COM PERMISS\u00c3O DE ADMINISTRADOR";
+const std::string kAdminReminder =
+    "N\u00c3O ESQUE\u00c7A DE EXECUTAR ESTE INSTALADOR COM PERMISS\u00c3O DE ADMINISTRADOR";
 const std::string kSuccess = "Instala\u00e7\u00e3o concluida com sucesso.";
 const std::string kCancelled = "Instala\u00e7\u00e3o interrompida a pedido do usu\u00e1rio.";
 
@@ -29,8 +30,12 @@ std::string ErrorBoxText(const std::string& what) {
 class InstallationWorkflow::Steps {
  public:
   Steps(InstallationWorkflow& w, const InstallRequest& request)
-      : w_(w), request_(request), ip_(w.context_.InstallPath), base_(w.context_.BaseUrl),
-        sub_(w.context_.Profile.DownloadSubfolder), database_(ip_ + w.context_.Profile.DatabaseFile) {}
+      : w_(w),
+        request_(request),
+        ip_(w.context_.InstallPath),
+        base_(w.context_.BaseUrl),
+        sub_(w.context_.Profile.DownloadSubfolder),
+        database_(ip_ + w.context_.Profile.DatabaseFile) {}
 
   void Run() {
     database_existed_ = files().FileExists(database_);
@@ -44,15 +49,18 @@ class InstallationWorkflow::Steps {
     RequireFile(ip_ + w_.context_.Profile.MainExecutable, "executavel.rar");
     Begin("Fazendo download do Arquivos.rar");
     DownloadAndExtract(base_ + "arquivos.rar", "arquivos.rar");
-    if (request_.DatabasePack == "2.1") FetchDatabasePack("Fazendo download do banco 2.1", "Banco21.rar");
-    if (request_.DatabasePack == "3.0") FetchDatabasePack("Fazendo download do banco 3.0", "Banco30.rar");
+    if (request_.DatabasePack == "2.1")
+      FetchDatabasePack("Fazendo download do banco 2.1", "Banco21.rar");
+    if (request_.DatabasePack == "3.0")
+      FetchDatabasePack("Fazendo download do banco 3.0", "Banco30.rar");
     Configure();
     Begin("Registrando DLLs");
     RunScript(ip_ + "instala.bat");
     CreateShortcuts();
     Begin("Adicionando permiss\u00e3o do Firewall");
     const int code = WindowsVersionCode(w_.platform_.System.Version());
-    const std::string error = AddFirewallPort(w_.platform_.FirewallRules, w_.platform_.Shell, "Firebird", 3050, code);
+    const std::string error =
+        AddFirewallPort(w_.platform_.FirewallRules, w_.platform_.Shell, "Firebird", 3050, code);
     if (!error.empty()) throw StepFailure{"Falha ao liberar a porta 3050 no Firewall: " + error};
     CheckCancel();
   }
@@ -106,20 +114,24 @@ class InstallationWorkflow::Steps {
 
   void Configure() {
     Begin("Configurando arquivo de configura\u00e7\u00e3o.");
-    const std::string error = w_.platform_.Ini.WriteString(ip_ + "ConfRede.ini", "Acesso", "BancoDeDados", database_);
+    const std::string error =
+        w_.platform_.Ini.WriteString(ip_ + "ConfRede.ini", "Acesso", "BancoDeDados", database_);
     if (!error.empty()) throw StepFailure{"Falha ao gravar a configura\u00e7\u00e3o: " + error};
   }
 
   void CreateShortcuts() {
     Begin("Criando atalhos");
-    for (const std::string& name : {w_.context_.Profile.MainExecutable, std::string("teamviewer.exe")}) {
-      const ShortcutResult result = CreateDesktopShortcut(w_.platform_.Shortcuts, w_.platform_.Registry,
-                                                          w_.platform_.System, ip_ + name, "", ip_, name);
+    for (const std::string& name :
+         {w_.context_.Profile.MainExecutable, std::string("teamviewer.exe")}) {
+      const ShortcutResult result =
+          CreateDesktopShortcut(w_.platform_.Shortcuts, w_.platform_.Registry, w_.platform_.System,
+                                ip_ + name, "", ip_, name);
       if (result.State == ShortcutResult::Status::ObjectFailed) {
         throw StepFailure{"Falha ao criar o atalho " + name + ".lnk: " + result.Error};
       }
       if (result.State == ShortcutResult::Status::SaveFailed) {
-        w_.ui_.AddLog("Aviso: o atalho " + name + ".lnk n\u00e3o p\u00f4de ser gravado na \u00e1rea de trabalho.");
+        w_.ui_.AddLog("Aviso: o atalho " + name +
+                      ".lnk n\u00e3o p\u00f4de ser gravado na \u00e1rea de trabalho.");
       }
     }
   }
@@ -131,13 +143,15 @@ class InstallationWorkflow::Steps {
     const std::string error = w_.downloader_.Download(url, folder, name);
     w_.downloading_ = false;
     if (w_.cancel_requested_) {
-      w_.ui_.AddLog("Download de " + name + " pausado; a pr\u00f3xima execu\u00e7\u00e3o continua de onde parou.");
+      w_.ui_.AddLog("Download de " + name +
+                    " pausado; a pr\u00f3xima execu\u00e7\u00e3o continua de onde parou.");
       throw CancelledRun{};
     }
     if (!error.empty()) throw StepFailure{"Falha no download de " + url + ": " + error};
     const std::string path = folder + name;
     if (!files().FileExists(path) || files().FileExists(path + ".part")) {
-      throw StepFailure{"Falha no download de " + url + ": o arquivo " + path + " n\u00e3o foi recebido por completo."};
+      throw StepFailure{"Falha no download de " + url + ": o arquivo " + path +
+                        " n\u00e3o foi recebido por completo."};
     }
   }
 
@@ -161,7 +175,8 @@ class InstallationWorkflow::Steps {
     if (!database_existed_ || backup_made_) return;
     backup_ = database_ + "." + files().TimestampText() + ".bak";
     if (!files().DuplicateFile(database_, backup_, false)) {
-      throw StepFailure{"N\u00e3o foi poss\u00edvel copiar o banco de dados " + database_ + " para " + backup_ + "."};
+      throw StepFailure{"N\u00e3o foi poss\u00edvel copiar o banco de dados " + database_ +
+                        " para " + backup_ + "."};
     }
     backup_made_ = true;
     w_.ui_.AddLog("C\u00f3pia de seguran\u00e7a do banco de dados: " + backup_);
@@ -176,18 +191,21 @@ class InstallationWorkflow::Steps {
 
   void RequireFile(const std::string& path, const std::string& archive) {
     if (!files().FileExists(path)) {
-      throw StepFailure{"O arquivo " + path + " n\u00e3o foi encontrado ap\u00f3s descompactar " + archive + "."};
+      throw StepFailure{"O arquivo " + path + " n\u00e3o foi encontrado ap\u00f3s descompactar " +
+                        archive + "."};
     }
   }
 
   void WriteOrFail(const std::string& path, const std::vector<std::string>& lines) {
     const int code = WriteScript(files(), path, lines);
-    if (code != 0) throw StepFailure{"Falha ao gravar o arquivo " + path + ": " + IoErrorText(code)};
+    if (code != 0)
+      throw StepFailure{"Falha ao gravar o arquivo " + path + ": " + IoErrorText(code)};
   }
 
   void RunScript(const std::string& path) {
     const auto pump = [this] { w_.ui_.ProcessMessages(); };
-    if (!w_.platform_.Shell.RunAndWait(path, ip_, pump)) w_.ui_.AddLog("N\u00e3o foi poss\u00edvel executar " + path);
+    if (!w_.platform_.Shell.RunAndWait(path, ip_, pump))
+      w_.ui_.AddLog("N\u00e3o foi poss\u00edvel executar " + path);
   }
 
   InstallationWorkflow& w_;
@@ -198,8 +216,8 @@ class InstallationWorkflow::Steps {
   std::string backup_;
 };
 
-InstallationWorkflow::InstallationWorkflow(const InstallContext& context, PlatformServices platform, InstallerUi& ui,
-                                           FileDownloader& downloader)
+InstallationWorkflow::InstallationWorkflow(const InstallContext& context, PlatformServices platform,
+                                           InstallerUi& ui, FileDownloader& downloader)
     : context_(context), platform_(platform), ui_(ui), downloader_(downloader) {}
 
 namespace {

@@ -16,10 +16,10 @@ struct DecisionQuestion {
   std::string Text;
   MessageIcon Icon = MessageIcon::Question;
 };
-DecisionQuestion QuestionOlderServer(const std::string& tag, const std::string& title);      // A
-DecisionQuestion QuestionOtherSoftware(const std::string& tag, const std::string& title);    // B
-DecisionQuestion QuestionBelow30(const std::string& tag, const std::string& title);          // C
-DecisionQuestion QuestionUnknownServer(const std::string& tag, const std::string& title);    // D
+DecisionQuestion QuestionOlderServer(const std::string& tag, const std::string& title);    // A
+DecisionQuestion QuestionOtherSoftware(const std::string& tag, const std::string& title);  // B
+DecisionQuestion QuestionBelow30(const std::string& tag, const std::string& title);        // C
+DecisionQuestion QuestionUnknownServer(const std::string& tag, const std::string& title);  // D
 
 // The decision table: asks the questions it needs through `ui` and returns the request, or
 // nullopt when the user declined.

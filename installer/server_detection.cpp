@@ -18,17 +18,21 @@ std::string AsciiUpper(std::string_view text) {
 constexpr std::size_t kDisplayPrefixUnits = 8;
 
 // The last match in one registry view; nullopt when the view has no matching entry.
-std::optional<std::string> FindInView(const RegistryReader& registry, std::string_view prefix, RegistryView view) {
+std::optional<std::string> FindInView(const RegistryReader& registry, std::string_view prefix,
+                                      RegistryView view) {
   const auto names = registry.SubKeyNames(RegistryRoot::LocalMachine, kUninstallKeyPath, view);
   if (!names) return std::nullopt;
   const std::u16string wanted = UpperUtf16Prefix(prefix, prefix.size());
   std::optional<std::string> result;
   for (const std::string& name : *names) {
     const std::string path = std::string(kUninstallKeyPath) + "\\" + name;
-    const RegistryString display = registry.ReadString(RegistryRoot::LocalMachine, path, "DisplayName", view);
-    const RegistryString uninstall = registry.ReadString(RegistryRoot::LocalMachine, path, "UninstallString", view);
+    const RegistryString display =
+        registry.ReadString(RegistryRoot::LocalMachine, path, "DisplayName", view);
+    const RegistryString uninstall =
+        registry.ReadString(RegistryRoot::LocalMachine, path, "UninstallString", view);
     // An entry that does not open or holds a non-string value is someone else's oddity: skip it.
-    if (display.State == RegistryString::Status::KeyNotOpened || display.State == RegistryString::Status::NotString ||
+    if (display.State == RegistryString::Status::KeyNotOpened ||
+        display.State == RegistryString::Status::NotString ||
         uninstall.State == RegistryString::Status::NotString) {
       continue;
     }
@@ -50,7 +54,8 @@ bool ServiceExists(const ServiceList& services, const std::string& name, const s
 }
 
 bool FirebirdServicePresent(const ServiceList& services) {
-  return ServiceExists(services, "FirebirdServerDefaultInstance", "", kServiceStateAll, kServiceTypeWin32) ||
+  return ServiceExists(services, "FirebirdServerDefaultInstance", "", kServiceStateAll,
+                       kServiceTypeWin32) ||
          ServiceExists(services, "Firebird", "", kServiceStateAll, kServiceTypeWin32);
 }
 
@@ -78,6 +83,8 @@ std::string FirebirdFolder(const RegistryReader& registry) {
   return UninstallFolder(FindUninstallString(registry, "FIREBIRD"));
 }
 
-std::string FirebirdVersionTag(const RegistryReader& registry) { return VersionTagOfFolder(FirebirdFolder(registry)); }
+std::string FirebirdVersionTag(const RegistryReader& registry) {
+  return VersionTagOfFolder(FirebirdFolder(registry));
+}
 
 }  // namespace ov

@@ -10,9 +10,10 @@
 
 namespace ov {
 
-inline constexpr std::uint32_t kServiceStateAll = 3;       // active and inactive
-inline constexpr std::uint32_t kServiceTypeWin32 = 0x30;   // own-process and shared-process
-inline constexpr const char* kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr std::uint32_t kServiceStateAll = 3;      // active and inactive
+inline constexpr std::uint32_t kServiceTypeWin32 = 0x30;  // own-process and shared-process
+inline constexpr const char* kUninstallKeyPath =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // True when a service whose key name equals `name` (ASCII letters compared case-blind) exists.
 bool ServiceExists(const ServiceList& services, const std::string& name, const std::string& machine,

@@ -10,8 +10,8 @@ class IniWriter {
   virtual ~IniWriter() = default;
   // Sets [section] key=value in `file` (created when missing), on disk when this returns.
   // Empty text on success, else "Unable to write to <file>".
-  virtual std::string WriteString(const std::string& file, const std::string& section, const std::string& key,
-                                  const std::string& value) = 0;
+  virtual std::string WriteString(const std::string& file, const std::string& section,
+                                  const std::string& key, const std::string& value) = 0;
 };
 
 }  // namespace ov

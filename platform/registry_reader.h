@@ -17,8 +17,8 @@ enum class RegistryView { View32, View64 };
 struct RegistryString {
   enum class Status { Ok, Missing, KeyNotOpened, NotString };
   Status State = Status::Missing;
-  std::string Value;   // the text when Ok, empty otherwise
-  std::string Error;   // "Invalid data type for '<name>'" when NotString
+  std::string Value;  // the text when Ok, empty otherwise
+  std::string Error;  // "Invalid data type for '<name>'" when NotString
 };
 
 class RegistryReader {
@@ -26,11 +26,12 @@ class RegistryReader {
   virtual ~RegistryReader() = default;
   // Names of the sub-keys of root\path in the order the registry lists them; nullopt when the
   // key does not open.
-  virtual std::optional<std::vector<std::string>> SubKeyNames(RegistryRoot root, const std::string& path,
+  virtual std::optional<std::vector<std::string>> SubKeyNames(RegistryRoot root,
+                                                              const std::string& path,
                                                               RegistryView view) const = 0;
   // Reads a string value (REG_SZ / REG_EXPAND_SZ, unexpanded) of root\path.
-  virtual RegistryString ReadString(RegistryRoot root, const std::string& path, const std::string& name,
-                                    RegistryView view) const = 0;
+  virtual RegistryString ReadString(RegistryRoot root, const std::string& path,
+                                    const std::string& name, RegistryView view) const = 0;
   // Creates root\path when it does not exist (default view); false when it cannot.
   virtual bool EnsureKey(RegistryRoot root, const std::string& path) = 0;
 };

@@ -8,7 +8,7 @@ namespace ov {
 
 // The fields of the version record that the installer reads.
 struct OsVersion {
-  std::uint32_t PlatformId = 0;    // 1 = Windows 9x family, 2 = NT family
+  std::uint32_t PlatformId = 0;  // 1 = Windows 9x family, 2 = NT family
   std::uint32_t MajorVersion = 0;
   std::uint32_t MinorVersion = 0;
 };

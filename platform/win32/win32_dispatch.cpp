@@ -24,11 +24,13 @@ HRESULT GetDispatchProperty(IDispatch* object, const wchar_t* name, ComPtr<IDisp
   if (FAILED(hr)) return hr;
   DISPPARAMS none{};
   Variant result;
-  hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.Get(), nullptr, nullptr);
+  hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.Get(),
+                      nullptr, nullptr);
   if (FAILED(hr)) return hr;
   if (V_VT(result.Get()) != VT_DISPATCH || !V_DISPATCH(result.Get())) return DISP_E_TYPEMISMATCH;
-  *value.Out() = V_DISPATCH(result.Get());
-  (*value.Out())->AddRef();
+  IDispatch* object_value = V_DISPATCH(result.Get());
+  object_value->AddRef();  // the variant keeps its own reference until it is cleared
+  *value.Out() = object_value;
   return S_OK;
 }
 
@@ -38,7 +40,15 @@ HRESULT PutProperty(IDispatch* object, const wchar_t* name, VARIANT& value) {
   if (FAILED(hr)) return hr;
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS params{&value, &named, 1, 1};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+  EXCEPINFO exception{};
+  const HRESULT result = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
+                                        &params, nullptr, &exception, nullptr);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  // The property's own failure code is more telling than "an exception occurred".
+  if (result == DISP_E_EXCEPTION && FAILED(exception.scode)) return exception.scode;
+  return result;
 }
 
 HRESULT CallWithDispatch(IDispatch* object, const wchar_t* method, IDispatch* argument) {
@@ -50,7 +60,8 @@ HRESULT CallWithDispatch(IDispatch* object, const wchar_t* method, IDispatch* ar
   V_VT(&arg) = VT_DISPATCH;
   V_DISPATCH(&arg) = argument;  // borrowed: not cleared here
   DISPPARAMS params{&arg, nullptr, 1, 0};
-  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        nullptr, nullptr);
 }
 
 }  // namespace ov::win32

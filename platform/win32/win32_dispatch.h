@@ -2,8 +2,8 @@
 // Small late-bound helpers over IDispatch: create by ProgID, get/put a property, call a method.
 // Each returns an HRESULT; failures carry the member's name in the caller's message.
 
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include "platform/win32/win32_handles.h"
 

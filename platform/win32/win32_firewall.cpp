@@ -1,5 +1,7 @@
 #include "platform/win32/win32_firewall.h"
 
+#include <string_view>
+
 #include "net/unicode.h"
 #include "platform/win32/win32_dispatch.h"
 
@@ -8,6 +10,12 @@ namespace {
 
 using win32::ComPtr;
 using win32::HresultText;
+
+// A firewall that cannot change the scope leaves a new open port at its default scope, which
+// is the one wanted here (all addresses).
+bool ScopeLeftAtDefault(const wchar_t* name, LONG wanted, HRESULT hr) {
+  return std::wstring_view(name) == L"Scope" && wanted == 0 && hr == E_NOTIMPL;
+}
 
 // Sets the open port's properties in the order the firewall expects them.
 std::string DescribePort(IDispatch* port, const std::string& name, int port_number) {
@@ -21,7 +29,9 @@ std::string DescribePort(IDispatch* port, const std::string& name, int port_numb
   V_BSTR(text.Get()) = SysAllocString(Widen(name).c_str());
   HRESULT hr = win32::PutProperty(port, L"Name", *text.Get());
   if (FAILED(hr)) return HresultText("FWOpenPort.Name", hr);
-  const Setting settings[] = {{L"Protocol", VT_I4, 6}, {L"Port", VT_I4, port_number}, {L"Scope", VT_I4, 0},
+  const Setting settings[] = {{L"Protocol", VT_I4, 6},
+                              {L"Port", VT_I4, port_number},
+                              {L"Scope", VT_I4, 0},
                               {L"Enabled", VT_BOOL, 0}};
   for (const Setting& s : settings) {
     VARIANT value;
@@ -33,6 +43,7 @@ std::string DescribePort(IDispatch* port, const std::string& name, int port_numb
       V_I4(&value) = s.Number;
     }
     hr = win32::PutProperty(port, s.Name, value);
+    if (FAILED(hr) && ScopeLeftAtDefault(s.Name, s.Number, hr)) continue;
     if (FAILED(hr)) return HresultText(("FWOpenPort." + Narrow(s.Name)).c_str(), hr);
   }
   return {};

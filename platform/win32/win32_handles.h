@@ -1,8 +1,8 @@
 #pragma once
 // Owners for the Win32 and COM handles the platform backends use.
 
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -15,7 +15,9 @@ class RegKey {
  public:
   RegKey() = default;
   explicit RegKey(HKEY key) : key_(key) {}
-  ~RegKey() { if (key_) RegCloseKey(key_); }
+  ~RegKey() {
+    if (key_) RegCloseKey(key_);
+  }
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
   HKEY* Out() { return &key_; }
@@ -29,7 +31,9 @@ class RegKey {
 class KernelHandle {
  public:
   explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-  ~KernelHandle() { if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_); }
+  ~KernelHandle() {
+    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
   KernelHandle(const KernelHandle&) = delete;
   KernelHandle& operator=(const KernelHandle&) = delete;
   HANDLE Get() const { return handle_; }

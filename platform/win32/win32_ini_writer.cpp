@@ -6,10 +6,11 @@
 
 namespace ov {
 
-std::string Win32IniWriter::WriteString(const std::string& file, const std::string& section, const std::string& key,
-                                        const std::string& value) {
+std::string Win32IniWriter::WriteString(const std::string& file, const std::string& section,
+                                        const std::string& key, const std::string& value) {
   const std::wstring path = Widen(file);
-  if (!WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(), path.c_str())) {
+  if (!WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
+                                  path.c_str())) {
     return "Unable to write to " + file;
   }
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str());  // flush the cached file now

@@ -7,8 +7,8 @@ namespace ov {
 
 class Win32IniWriter : public IniWriter {
  public:
-  std::string WriteString(const std::string& file, const std::string& section, const std::string& key,
-                          const std::string& value) override;
+  std::string WriteString(const std::string& file, const std::string& section,
+                          const std::string& key, const std::string& value) override;
 };
 
 }  // namespace ov

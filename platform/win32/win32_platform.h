@@ -22,7 +22,8 @@ class Win32Platform {
   // `owner` gives the application window that owns shell-started programs.
   explicit Win32Platform(std::function<HWND()> owner) : shell_(std::move(owner)) {}
   PlatformServices Services() {
-    return PlatformServices{registry_, services_, shell_, shortcuts_, firewall_, system_, ini_, files_};
+    return PlatformServices{registry_, services_, shell_, shortcuts_,
+                            firewall_, system_,   ini_,   files_};
   }
 
  private:

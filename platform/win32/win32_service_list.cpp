@@ -21,7 +21,9 @@ Manager OpenManager(const std::string& machine) {
   const std::wstring name = Widen(machine);
   const wchar_t* machine_name = machine.empty() ? nullptr : name.c_str();
   SC_HANDLE handle = OpenSCManagerW(machine_name, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (!handle) handle = OpenSCManagerW(machine_name, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE);
+  if (!handle)
+    handle =
+        OpenSCManagerW(machine_name, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE);
   return Manager(handle);
 }
 
@@ -40,8 +42,8 @@ std::optional<std::vector<std::string>> Win32ServiceList::ServiceNames(const std
     DWORD count = 0;
     auto* records = reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data());
     const BOOL done = EnumServicesStatusW(manager.get(), type, state, records,
-                                          static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t)), &needed, &count,
-                                          &resume);
+                                          static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t)),
+                                          &needed, &count, &resume);
     const DWORD error = done ? ERROR_SUCCESS : GetLastError();
     for (DWORD i = 0; i < count; ++i) names.push_back(Narrow(records[i].lpServiceName));
     if (done || error != ERROR_MORE_DATA) break;

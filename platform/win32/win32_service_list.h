@@ -7,7 +7,8 @@ namespace ov {
 
 class Win32ServiceList : public ServiceList {
  public:
-  std::optional<std::vector<std::string>> ServiceNames(const std::string& machine, std::uint32_t state,
+  std::optional<std::vector<std::string>> ServiceNames(const std::string& machine,
+                                                       std::uint32_t state,
                                                        std::uint32_t type) const override;
 };
 

@@ -37,7 +37,8 @@ bool Win32ShellRunner::RunAndWait(const std::string& file, const std::string& wo
   const std::wstring wide_dir = Widen(working_dir);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.fMask =
+      SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;  // the caller reports a failed start itself
   info.hwnd = Owner();
   info.lpFile = wide_file.c_str();
   info.lpDirectory = working_dir.empty() ? nullptr : wide_dir.c_str();
@@ -50,8 +51,8 @@ bool Win32ShellRunner::RunAndWait(const std::string& file, const std::string& wo
 }
 
 bool Win32ShellRunner::StartHidden(const std::string& file, const std::string& parameters) {
-  const HINSTANCE result =
-      ShellExecuteW(Owner(), nullptr, Widen(file).c_str(), Widen(parameters).c_str(), nullptr, SW_HIDE);
+  const HINSTANCE result = ShellExecuteW(Owner(), nullptr, Widen(file).c_str(),
+                                         Widen(parameters).c_str(), nullptr, SW_HIDE);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -7,8 +7,8 @@ namespace ov {
 
 class Win32ShortcutMaker : public ShortcutMaker {
  public:
-  ShortcutResult SaveLink(const std::string& link_path, const std::string& target, const std::string& arguments,
-                          const std::string& working_dir) override;
+  ShortcutResult SaveLink(const std::string& link_path, const std::string& target,
+                          const std::string& arguments, const std::string& working_dir) override;
 };
 
 }  // namespace ov

@@ -1,7 +1,7 @@
 #include "platform/win32/win32_system_info.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "net/unicode.h"
 
@@ -37,7 +37,9 @@ OsVersion Win32SystemInfo::Version() const {
 
 std::string Win32SystemInfo::ShellDesktopFolder() const {
   wchar_t buffer[MAX_PATH];
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
+  if (FAILED(
+          SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+    return {};
   return Narrow(buffer);
 }
 

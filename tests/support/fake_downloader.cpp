@@ -2,7 +2,8 @@
 
 namespace ov::test {
 
-std::string FakeDownloader::Download(const std::string& url, const std::string& folder, const std::string& name) {
+std::string FakeDownloader::Download(const std::string& url, const std::string& folder,
+                                     const std::string& name) {
   Requests.push_back({url, folder, name});
   paused_ = false;
   if (!RaisedError.empty()) return RaisedError;

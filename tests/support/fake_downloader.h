@@ -15,7 +15,8 @@ namespace ov::test {
 class FakeDownloader : public FileDownloader {
  public:
   explicit FakeDownloader(FakeFileSystem& files) : files_(files) {}
-  std::string Download(const std::string& url, const std::string& folder, const std::string& name) override;
+  std::string Download(const std::string& url, const std::string& folder,
+                       const std::string& name) override;
   void Pause() override { paused_ = true; }
 
   std::map<std::string, std::string> Served;  // url -> body

@@ -33,7 +33,8 @@ bool FakeFileSystem::CreateDirectories(const std::string& path) {
 bool FakeFileSystem::RemoveFile(const std::string& path) { return Files.erase(path) != 0; }
 
 bool FakeFileSystem::DuplicateFile(const std::string& from, const std::string& to, bool overwrite) {
-  if (!FileExists(from) || UncopyablePaths.count(to) || (!overwrite && FileExists(to))) return false;
+  if (!FileExists(from) || UncopyablePaths.count(to) || (!overwrite && FileExists(to)))
+    return false;
   Files[to] = Files[from];
   return true;
 }
@@ -56,8 +57,10 @@ std::string FakeFileSystem::Content(const std::string& path) const {
 }
 
 std::string FakeRegistry::Id(RegistryRoot root, const std::string& path, RegistryView view) {
-  std::string id = std::to_string(static_cast<int>(root)) + std::to_string(static_cast<int>(view)) + "|";
-  for (char c : path) id += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);  // keys ignore case
+  std::string id =
+      std::to_string(static_cast<int>(root)) + std::to_string(static_cast<int>(view)) + "|";
+  for (char c : path)
+    id += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);  // keys ignore case
   return id;
 }
 
@@ -74,20 +77,22 @@ void FakeRegistry::AddUninstallEntry(const std::string& name, std::optional<std:
   entry.Values["UninstallString"] = std::move(uninstall);
 }
 
-std::optional<std::vector<std::string>> FakeRegistry::SubKeyNames(RegistryRoot root, const std::string& path,
+std::optional<std::vector<std::string>> FakeRegistry::SubKeyNames(RegistryRoot root,
+                                                                  const std::string& path,
                                                                   RegistryView view) const {
   const auto it = keys_.find(Id(root, path, view));
   if (it == keys_.end()) return std::nullopt;
   return it->second.SubKeys;
 }
 
-RegistryString FakeRegistry::ReadString(RegistryRoot root, const std::string& path, const std::string& name,
-                                        RegistryView view) const {
+RegistryString FakeRegistry::ReadString(RegistryRoot root, const std::string& path,
+                                        const std::string& name, RegistryView view) const {
   const auto key = keys_.find(Id(root, path, view));
   if (key == keys_.end()) return {RegistryString::Status::KeyNotOpened, "", ""};
   const auto value = key->second.Values.find(name);
   if (value == key->second.Values.end()) return {RegistryString::Status::Missing, "", ""};
-  if (!value->second) return {RegistryString::Status::NotString, "", "Invalid data type for '" + name + "'"};
+  if (!value->second)
+    return {RegistryString::Status::NotString, "", "Invalid data type for '" + name + "'"};
   return {RegistryString::Status::Ok, *value->second, ""};
 }
 
@@ -119,7 +124,8 @@ bool FakeShellRunner::StartHidden(const std::string& file, const std::string& pa
 }
 
 ShortcutResult FakeShortcutMaker::SaveLink(const std::string& link_path, const std::string& target,
-                                           const std::string& arguments, const std::string& working_dir) {
+                                           const std::string& arguments,
+                                           const std::string& working_dir) {
   Links.push_back({link_path, target, arguments, working_dir});
   return Result;
 }
@@ -129,8 +135,8 @@ std::string FakeFirewall::AddGloballyOpenPort(const std::string& name, int port)
   return Error;
 }
 
-std::string FakeIniWriter::WriteString(const std::string& file, const std::string& section, const std::string& key,
-                                       const std::string& value) {
+std::string FakeIniWriter::WriteString(const std::string& file, const std::string& section,
+                                       const std::string& key, const std::string& value) {
   Writes.push_back({file, section, key, value});
   return Error;
 }

@@ -37,8 +37,8 @@ class FakeFileSystem : public FileSystem {
 class FakeRegistry : public RegistryReader {
  public:
   struct Key {
-    std::vector<std::string> SubKeys;                            // in listing order
-    std::map<std::string, std::optional<std::string>> Values;   // nullopt: a non-string value
+    std::vector<std::string> SubKeys;                          // in listing order
+    std::map<std::string, std::optional<std::string>> Values;  // nullopt: a non-string value
   };
   std::optional<std::vector<std::string>> SubKeyNames(RegistryRoot root, const std::string& path,
                                                       RegistryView view) const override;
@@ -49,7 +49,8 @@ class FakeRegistry : public RegistryReader {
   Key& At(RegistryRoot root, const std::string& path, RegistryView view = RegistryView::View32);
   // Adds a sub-key of the Uninstall key with the two values (nullopt: stored as a non-string).
   void AddUninstallEntry(const std::string& name, std::optional<std::string> display,
-                         std::optional<std::string> uninstall, RegistryView view = RegistryView::View32);
+                         std::optional<std::string> uninstall,
+                         RegistryView view = RegistryView::View32);
 
   std::vector<std::string> EnsuredKeys;
 
@@ -60,7 +61,8 @@ class FakeRegistry : public RegistryReader {
 
 class FakeServiceList : public ServiceList {
  public:
-  std::optional<std::vector<std::string>> ServiceNames(const std::string& machine, std::uint32_t state,
+  std::optional<std::vector<std::string>> ServiceNames(const std::string& machine,
+                                                       std::uint32_t state,
                                                        std::uint32_t type) const override;
   std::optional<std::vector<std::string>> Names = std::vector<std::string>{};
   struct Call {
@@ -90,8 +92,8 @@ class FakeShortcutMaker : public ShortcutMaker {
   struct Link {
     std::string Path, Target, Arguments, WorkingDir;
   };
-  ShortcutResult SaveLink(const std::string& link_path, const std::string& target, const std::string& arguments,
-                          const std::string& working_dir) override;
+  ShortcutResult SaveLink(const std::string& link_path, const std::string& target,
+                          const std::string& arguments, const std::string& working_dir) override;
   std::vector<Link> Links;
   ShortcutResult Result;  // returned for every call
 };
@@ -120,8 +122,8 @@ class FakeIniWriter : public IniWriter {
   struct Write {
     std::string File, Section, Key, Value;
   };
-  std::string WriteString(const std::string& file, const std::string& section, const std::string& key,
-                          const std::string& value) override;
+  std::string WriteString(const std::string& file, const std::string& section,
+                          const std::string& key, const std::string& value) override;
   std::vector<Write> Writes;
   std::string Error;
 };
@@ -137,7 +139,8 @@ struct FakePlatform {
   FakeIniWriter Ini;
   FakeFileSystem Files;
   PlatformServices Bundle() {
-    return PlatformServices{Registry, Services, Shell, Shortcuts, FirewallRules, System, Ini, Files};
+    return PlatformServices{Registry,      Services, Shell, Shortcuts,
+                            FirewallRules, System,   Ini,   Files};
   }
 };
 

@@ -11,12 +11,12 @@ TEST(WindowsVersionCode, ByPlatformThenMajorVersion) {
     OsVersion Version;
     int Code;
   } cases[] = {
-      {{1, 4, 10}, 1}, {{1, 9, 0}, 1},                                   // 95/98/ME
-      {{2, 3, 51}, 4}, {{2, 4, 0}, 4},                                   // NT 3.x, 4.0
-      {{2, 5, 0}, 2}, {{2, 5, 1}, 2}, {{2, 5, 2}, 2},                    // 2000, XP, 2003
-      {{2, 6, 0}, 3}, {{2, 6, 1}, 3}, {{2, 6, 3}, 3},                    // Vista to 8.1
-      {{2, 10, 0}, 2}, {{2, 0, 0}, 2}, {{2, 7, 0}, 2},                   // 10/11 and the rest
-      {{0, 6, 1}, 0}, {{3, 10, 0}, 0},
+      {{1, 4, 10}, 1}, {{1, 9, 0}, 1},                   // 95/98/ME
+      {{2, 3, 51}, 4}, {{2, 4, 0}, 4},                   // NT 3.x, 4.0
+      {{2, 5, 0}, 2},  {{2, 5, 1}, 2},  {{2, 5, 2}, 2},  // 2000, XP, 2003
+      {{2, 6, 0}, 3},  {{2, 6, 1}, 3},  {{2, 6, 3}, 3},  // Vista to 8.1
+      {{2, 10, 0}, 2}, {{2, 0, 0}, 2},  {{2, 7, 0}, 2},  // 10/11 and the rest
+      {{0, 6, 1}, 0},  {{3, 10, 0}, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WindowsVersionCode(c.Version), c.Code)
@@ -38,7 +38,8 @@ TEST(AddFirewallPort, MethodFollowsTheVersionCode) {
     if (code == 3) {
       EXPECT_EQ(shell.Hidden[0].first, "netsh.exe");
       EXPECT_EQ(shell.Hidden[0].second,
-                "advfirewall firewall add rule name = \"Firebird\" dir = in action = allow protocol = TCP "
+                "advfirewall firewall add rule name = \"Firebird\" dir = in action = allow "
+                "protocol = TCP "
                 "localport = 3050");
     }
   }
@@ -55,8 +56,8 @@ TEST(CreateDesktopShortcut, LinkGoesIntoTheRegisteredDesktopFolder) {
   test::FakeShortcutMaker shortcuts;
   test::FakeRegistry registry;
   test::FakeSystemInfo system;
-  registry.At(RegistryRoot::CurrentUser, std::string(kExplorerKeyPath) + "\\Shell Folders").Values["Desktop"] =
-      "C:\\Users\\ana\\\u00c1rea de Trabalho";
+  registry.At(RegistryRoot::CurrentUser, std::string(kExplorerKeyPath) + "\\Shell Folders")
+      .Values["Desktop"] = "C:\\Users\\ana\\\u00c1rea de Trabalho";
   CreateDesktopShortcut(shortcuts, registry, system, "C:\\Ovilar_Conserto\\teamviewer.exe", "",
                         "C:\\Ovilar_Conserto\\", "teamviewer.exe");
   ASSERT_EQ(shortcuts.Links.size(), 1u);
@@ -74,11 +75,12 @@ TEST(CreateDesktopShortcut, MissingOrNonStringDesktopValueUsesTheShellDesktop) {
     test::FakeRegistry registry;
     test::FakeSystemInfo system;
     if (non_string) {
-      registry.At(RegistryRoot::CurrentUser, std::string(kExplorerKeyPath) + "\\Shell Folders").Values["Desktop"] =
-          std::nullopt;
+      registry.At(RegistryRoot::CurrentUser, std::string(kExplorerKeyPath) + "\\Shell Folders")
+          .Values["Desktop"] = std::nullopt;
     }
     system.Desktop = "C:\\Users\\ana\\Desktop";
-    CreateDesktopShortcut(shortcuts, registry, system, "C:\\O\\Ovilar.exe", "", "C:\\O\\", "Ovilar.exe");
+    CreateDesktopShortcut(shortcuts, registry, system, "C:\\O\\Ovilar.exe", "", "C:\\O\\",
+                          "Ovilar.exe");
     ASSERT_EQ(shortcuts.Links.size(), 1u);
     EXPECT_EQ(shortcuts.Links[0].Path, "C:\\Users\\ana\\Desktop\\Ovilar.exe.lnk");
   }

@@ -18,19 +18,20 @@ struct EditionRow {
 
 TEST(EditionTable, HoldsTheSevenEditionsExactly) {
   const EditionRow expected[] = {
-      {-1, "Sistema OVILAR COM\u00c9RCIO\r\n Para Representantes", "Ovilar.exe", "Representante/", "Ovilar\\",
-       LicenceKind::Free, kPanelRed},
-      {0, "Emissor Gratuito de \r\nNota Fiscal Eletr\u00f4nica", "Ovilar.NotaFiscal.exe", "NFe/", "Ovilar\\",
-       LicenceKind::Free, PanelRgb{0, 128, 0}},
-      {1, "Demonstrativo \r\nOvilar", "Ovilar.exe", "Ovilar/", "Ovilar_Completo\\", LicenceKind::Demo, kPanelRed},
-      {2, "Demonstrativo \r\nOvilar - Ind\u00fastria", "Ovilar.exe", "Ovilar.Ind/", "Ovilar_Industria\\",
+      {-1, "Sistema OVILAR COM\u00c9RCIO\r\n Para Representantes", "Ovilar.exe", "Representante/",
+       "Ovilar\\", LicenceKind::Free, kPanelRed},
+      {0, "Emissor Gratuito de \r\nNota Fiscal Eletr\u00f4nica", "Ovilar.NotaFiscal.exe", "NFe/",
+       "Ovilar\\", LicenceKind::Free, PanelRgb{0, 128, 0}},
+      {1, "Demonstrativo \r\nOvilar", "Ovilar.exe", "Ovilar/", "Ovilar_Completo\\",
        LicenceKind::Demo, kPanelRed},
-      {3, "Demonstrativo \r\nOvilar - Conserto", "Ovilar.exe", "Ovilar.Conserto/", "Ovilar_Conserto\\",
-       LicenceKind::Demo, kPanelRed},
-      {4, "Demonstrativo \r\nOvilar - Auto Center", "Ovilar.exe", "Ovilar.AC/", "Ovilar_Auto_Center\\",
-       LicenceKind::Demo, kPanelRed},
-      {5, "Demonstrativo \r\nOvilar - Com\u00e9rcio", "Ovilar.exe", "Ovilar.COM/", "Ovilar_Comercio\\",
-       LicenceKind::Demo, PanelRgb{255, 0, 0}},
+      {2, "Demonstrativo \r\nOvilar - Ind\u00fastria", "Ovilar.exe", "Ovilar.Ind/",
+       "Ovilar_Industria\\", LicenceKind::Demo, kPanelRed},
+      {3, "Demonstrativo \r\nOvilar - Conserto", "Ovilar.exe", "Ovilar.Conserto/",
+       "Ovilar_Conserto\\", LicenceKind::Demo, kPanelRed},
+      {4, "Demonstrativo \r\nOvilar - Auto Center", "Ovilar.exe", "Ovilar.AC/",
+       "Ovilar_Auto_Center\\", LicenceKind::Demo, kPanelRed},
+      {5, "Demonstrativo \r\nOvilar - Com\u00e9rcio", "Ovilar.exe", "Ovilar.COM/",
+       "Ovilar_Comercio\\", LicenceKind::Demo, PanelRgb{255, 0, 0}},
   };
   ASSERT_EQ(EditionTable().size(), std::size(expected));
   for (const EditionRow& row : expected) {
@@ -52,8 +53,9 @@ TEST(EditionTable, SelectorOutsideTheTableGivesABlankRedRowWithoutLicence) {
     EXPECT_FALSE(FindEditionProfile(selector).has_value());
     const EditionProfile blank = EditionProfileOrBlank(selector);
     EXPECT_EQ(blank.Selector, selector);
-    EXPECT_TRUE(blank.Title.empty() && blank.MainExecutable.empty() && blank.DownloadSubfolder.empty() &&
-                blank.InstallFolder.empty() && blank.DatabaseFile.empty());
+    EXPECT_TRUE(blank.Title.empty() && blank.MainExecutable.empty() &&
+                blank.DownloadSubfolder.empty() && blank.InstallFolder.empty() &&
+                blank.DatabaseFile.empty());
     EXPECT_EQ(blank.Licence, LicenceKind::None);
     EXPECT_EQ(blank.PanelColour, kPanelRed);
   }
@@ -94,7 +96,8 @@ TEST(WindowsDriveLetter, FallsBackToSystemDriveThenC) {
     const char* Windows;
     const char* SystemDrive;
     char Expected;
-  } cases[] = {{"E:\\Windows", "C:", 'E'}, {"", "F:", 'F'}, {"", "", 'C'}, {"", "%SystemDrive%", 'C'}};
+  } cases[] = {
+      {"E:\\Windows", "C:", 'E'}, {"", "F:", 'F'}, {"", "", 'C'}, {"", "%SystemDrive%", 'C'}};
   for (const Case& c : cases) {
     test::FakeSystemInfo system;
     system.Windows = c.Windows;
@@ -104,7 +107,8 @@ TEST(WindowsDriveLetter, FallsBackToSystemDriveThenC) {
   test::FakeSystemInfo none;
   none.Windows.clear();
   none.SystemDrive.clear();
-  EXPECT_EQ(MakeInstallContext(3, "http://x/instalador/", none).InstallPath, "C:\\Ovilar_Conserto\\");
+  EXPECT_EQ(MakeInstallContext(3, "http://x/instalador/", none).InstallPath,
+            "C:\\Ovilar_Conserto\\");
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ namespace {
 const std::string kIp = "C:\\Ovilar_Conserto\\";
 const std::string kBase = "http://srv.test/instalador/";
 const std::string kDb = kIp + "DBOVILAR_KOVRA.FDB";
-const std::string kReminder = "N\u00c3O ESQUE\u00c7A DE EXECUTAR ESTE INSTALADOR COM PERMISS\u00c3O DE ADMINISTRADOR";
+const std::string kReminder =
+    "N\u00c3O ESQUE\u00c7A DE EXECUTAR ESTE INSTALADOR COM PERMISS\u00c3O DE ADMINISTRADOR";
 const std::string kSuccess = "Instala\u00e7\u00e3o concluida com sucesso.";
 
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {
@@ -22,15 +23,17 @@ bool Contains(const std::vector<std::string>& lines, const std::string& text) {
 }
 
 bool AnyContains(const std::vector<std::string>& lines, const std::string& part) {
-  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(part) != std::string::npos; });
 }
 
 // One computer, window and download server for a run; the tests below use it directly, and the
 // failure table makes a fresh one per case.
 struct Installation {
   Installation() {
-    for (const char* path : {"Firebird3.0.exe", "RAR.exe", "Ovilar.Conserto/executavel.rar", "arquivos.rar",
-                             "Ovilar.Conserto/Banco21.rar", "Ovilar.Conserto/Banco30.rar"}) {
+    for (const char* path :
+         {"Firebird3.0.exe", "RAR.exe", "Ovilar.Conserto/executavel.rar", "arquivos.rar",
+          "Ovilar.Conserto/Banco21.rar", "Ovilar.Conserto/Banco30.rar"}) {
       downloader.Served[kBase + path] = std::string("body of ") + path;
     }
     archives["executavel.rar"] = {{"Ovilar.exe", "program"}, {"instala.bat", "regsvr32 ..."}};
@@ -48,7 +51,8 @@ struct Installation {
     const std::size_t open = command.find("x \"") + 3;
     const std::string archive_path = command.substr(open, command.find('"', open) - open);
     const std::string archive = archive_path.substr(archive_path.rfind('\\') + 1);
-    if (!platform.Files.FileExists(kIp + "RAR.exe") || !platform.Files.FileExists(archive_path)) return;
+    if (!platform.Files.FileExists(kIp + "RAR.exe") || !platform.Files.FileExists(archive_path))
+      return;
     for (const auto& [name, bytes] : archives[archive]) platform.Files.Put(kIp + name, bytes);
   }
 
@@ -87,8 +91,8 @@ TEST_F(InstallationTest, NoServerInstallsServerAndTheThreeZeroPack) {
                         "Fazendo download Firebird 3.0", "Instalando Firebird 3.0",
                         "Fazendo download do arquivo RAR.exe", "Fazendo download do sistema",
                         "Fazendo download do Arquivos.rar", "Fazendo download do banco 3.0",
-                        "Configurando arquivo de configura\u00e7\u00e3o.", "Registrando DLLs", "Criando atalhos",
-                        "Adicionando permiss\u00e3o do Firewall", kSuccess}));
+                        "Configurando arquivo de configura\u00e7\u00e3o.", "Registrando DLLs",
+                        "Criando atalhos", "Adicionando permiss\u00e3o do Firewall", kSuccess}));
   EXPECT_TRUE(ui.Questions.empty());
   EXPECT_EQ(ui.Information, (std::vector<std::string>{kReminder, kSuccess}));
   EXPECT_EQ(ui.Events.front(), "info:" + kReminder);
@@ -97,19 +101,22 @@ TEST_F(InstallationTest, NoServerInstallsServerAndTheThreeZeroPack) {
   EXPECT_EQ(ui.EndRequests, 1);
   EXPECT_TRUE(ui.Errors.empty());
 
-  EXPECT_EQ(Urls(), (std::vector<std::string>{"Firebird3.0.exe", "RAR.exe", "Ovilar.Conserto/executavel.rar",
-                                              "arquivos.rar", "Ovilar.Conserto/Banco30.rar"}));
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"Firebird3.0.exe", "RAR.exe",
+                                              "Ovilar.Conserto/executavel.rar", "arquivos.rar",
+                                              "Ovilar.Conserto/Banco30.rar"}));
   EXPECT_EQ(downloader.Requests[0].Folder, kIp + "Programas\\");
   EXPECT_EQ(downloader.Requests[1].Folder, kIp);
-  EXPECT_EQ(RunFiles(), (std::vector<std::string>{"instalandoversao.bat", "desc.bat", "desc.bat", "desc.bat",
-                                                  "instala.bat"}));
-  for (const auto& run : platform.Shell.Runs) EXPECT_EQ(run.WorkingDir, kIp);  // scripts run in the install folder
+  EXPECT_EQ(RunFiles(), (std::vector<std::string>{"instalandoversao.bat", "desc.bat", "desc.bat",
+                                                  "desc.bat", "instala.bat"}));
+  for (const auto& run : platform.Shell.Runs)
+    EXPECT_EQ(run.WorkingDir, kIp);  // scripts run in the install folder
   EXPECT_GE(ui.Pumps, 5);
   EXPECT_TRUE(platform.Files.FileExists(kIp + "instalandoversao.bat"));
   EXPECT_FALSE(platform.Files.FileExists(kIp + "desc.bat"));
   EXPECT_EQ(platform.Files.Content(kDb), "empty 3.0 database");
-  EXPECT_EQ(scripts_at_run[3], "@echo Descompactando execut\xE1vel\r\n@echo off\r\n\"" + kIp + "RAR\" x \"" + kIp +
-                                   "Banco30.rar\"  \"" + kIp + "\" /y\r\n@echo on\r\n");
+  EXPECT_EQ(scripts_at_run[3], "@echo Descompactando execut\xE1vel\r\n@echo off\r\n\"" + kIp +
+                                   "RAR\" x \"" + kIp + "Banco30.rar\"  \"" + kIp +
+                                   "\" /y\r\n@echo on\r\n");
 
   ASSERT_EQ(platform.Ini.Writes.size(), 1u);
   EXPECT_EQ(platform.Ini.Writes[0].File, kIp + "ConfRede.ini");
@@ -122,12 +129,14 @@ TEST_F(InstallationTest, NoServerInstallsServerAndTheThreeZeroPack) {
   EXPECT_EQ(platform.Shortcuts.Links[0].Target, kIp + "Ovilar.exe");
   EXPECT_EQ(platform.Shortcuts.Links[0].WorkingDir, kIp);
   EXPECT_EQ(platform.Shortcuts.Links[1].Path, "C:\\Users\\cliente\\Desktop\\teamviewer.exe.lnk");
-  EXPECT_EQ(platform.FirewallRules.Ports, (std::vector<std::pair<std::string, int>>{{"Firebird", 3050}}));
+  EXPECT_EQ(platform.FirewallRules.Ports,
+            (std::vector<std::pair<std::string, int>>{{"Firebird", 3050}}));
   EXPECT_TRUE(platform.Shell.Hidden.empty());
 }
 
 TEST_F(InstallationTest, OldServerOneFiveAnsweredYesYesUninstallsFirst) {
-  ServiceAndUninstallEntry("FirebirdServerDefaultInstance", "C:\\Program Files\\Firebird\\Firebird_1_5\\unins000.exe");
+  ServiceAndUninstallEntry("FirebirdServerDefaultInstance",
+                           "C:\\Program Files\\Firebird\\Firebird_1_5\\unins000.exe");
   ui.Answers = {true, true};
   platform.System.Os = {2, 6, 1};  // Windows 7: the firewall rule goes through netsh
   EXPECT_EQ(workflow.BtnInstalarClick(), InstallOutcome::Completed);
@@ -137,12 +146,13 @@ TEST_F(InstallationTest, OldServerOneFiveAnsweredYesYesUninstallsFirst) {
                         "Fazendo download Firebird 3.0", "Instalando Firebird 3.0",
                         "Fazendo download do arquivo RAR.exe", "Fazendo download do sistema",
                         "Fazendo download do Arquivos.rar", "Fazendo download do banco 3.0",
-                        "Configurando arquivo de configura\u00e7\u00e3o.", "Registrando DLLs", "Criando atalhos",
-                        "Adicionando permiss\u00e3o do Firewall", kSuccess}));
+                        "Configurando arquivo de configura\u00e7\u00e3o.", "Registrando DLLs",
+                        "Criando atalhos", "Adicionando permiss\u00e3o do Firewall", kSuccess}));
   EXPECT_EQ(RunFiles().front(), "desinstalandobanco.bat");
-  EXPECT_EQ(platform.Files.Content(kIp + "desinstalandobanco.bat"),
-            "@echo Desinstalando a versao antiga\r\n@echo off\r\n"
-            "C:\\Program Files\\Firebird\\Firebird_1_5\\unins000.exe /SP /SILENT /CLEAN\r\n@echo on\r\n");
+  EXPECT_EQ(
+      platform.Files.Content(kIp + "desinstalandobanco.bat"),
+      "@echo Desinstalando a versao antiga\r\n@echo off\r\n"
+      "C:\\Program Files\\Firebird\\Firebird_1_5\\unins000.exe /SP /SILENT /CLEAN\r\n@echo on\r\n");
   EXPECT_EQ(platform.Files.Content(kIp + "instalandoversao.bat"),
             "@echo Instalando a versao 3.0\r\n@echo off\r\n\"" + kIp +
                 "Programas\\Firebird3.0.exe\" /SP- /SILENT /MERGETASKS=\"CopyFbClientAsGds32Task\" "
@@ -156,8 +166,8 @@ TEST_F(InstallationTest, TwoFiveAnsweredNoKeepsTheServerAndFetchesTheTwoOnePack)
   ServiceAndUninstallEntry("Firebird", "C:\\Firebird\\Firebird_2_5\\unins000.exe");
   ui.Answers = {false};
   EXPECT_EQ(workflow.BtnInstalarClick(), InstallOutcome::Completed);
-  EXPECT_EQ(Urls(), (std::vector<std::string>{"RAR.exe", "Ovilar.Conserto/executavel.rar", "arquivos.rar",
-                                              "Ovilar.Conserto/Banco21.rar"}));
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"RAR.exe", "Ovilar.Conserto/executavel.rar",
+                                              "arquivos.rar", "Ovilar.Conserto/Banco21.rar"}));
   EXPECT_FALSE(AnyContains(ui.Log, "Desinstalando"));
   EXPECT_FALSE(AnyContains(ui.Log, "Instalando"));
   EXPECT_TRUE(Contains(ui.Log, "Fazendo download do banco 2.1"));
@@ -169,7 +179,8 @@ TEST_F(InstallationTest, ThreeZeroServerInstallsWithoutQuestionsOrServerSteps) {
   ServiceAndUninstallEntry("Firebird", "C:\\Program Files\\Firebird\\Firebird_3_0\\unins000.exe");
   EXPECT_EQ(workflow.BtnInstalarClick(), InstallOutcome::Completed);
   EXPECT_TRUE(ui.Questions.empty());
-  EXPECT_EQ(RunFiles(), (std::vector<std::string>{"desc.bat", "desc.bat", "desc.bat", "instala.bat"}));
+  EXPECT_EQ(RunFiles(),
+            (std::vector<std::string>{"desc.bat", "desc.bat", "desc.bat", "instala.bat"}));
   EXPECT_TRUE(Contains(ui.Log, "Fazendo download do banco 3.0"));
 }
 
@@ -205,22 +216,33 @@ TEST_F(InstallationTest, FailedStepsStopTheRunAndAreReported) {
     std::string LogPart;
   };
   const std::vector<Case> cases = {
-      {"download cut off", [](Installation& t) { t.downloader.Served.erase(kBase + "arquivos.rar"); },
+      {"download cut off",
+       [](Installation& t) { t.downloader.Served.erase(kBase + "arquivos.rar"); },
        "o arquivo " + kIp + "arquivos.rar n\u00e3o foi recebido por completo"},
-      {"component error", [](Installation& t) { t.downloader.RaisedError = "Erro ao criar arquivo"; },
+      {"component error",
+       [](Installation& t) { t.downloader.RaisedError = "Erro ao criar arquivo"; },
        "Falha no download de " + kBase + "Firebird3.0.exe: Erro ao criar arquivo"},
-      {"no main program", [](Installation& t) { t.archives["executavel.rar"].erase(t.archives["executavel.rar"].begin()); },
-       "O arquivo " + kIp + "Ovilar.exe n\u00e3o foi encontrado ap\u00f3s descompactar executavel.rar."},
+      {"no main program",
+       [](Installation& t) {
+         t.archives["executavel.rar"].erase(t.archives["executavel.rar"].begin());
+       },
+       "O arquivo " + kIp +
+           "Ovilar.exe n\u00e3o foi encontrado ap\u00f3s descompactar executavel.rar."},
       {"no database", [](Installation& t) { t.archives["Banco30.rar"].clear(); },
        "O arquivo " + kDb + " n\u00e3o foi encontrado ap\u00f3s descompactar Banco30.rar."},
-      {"script not writable", [](Installation& t) { t.platform.Files.WriteErrors[kIp + "desc.bat"] = 5; },
+      {"script not writable",
+       [](Installation& t) { t.platform.Files.WriteErrors[kIp + "desc.bat"] = 5; },
        "Falha ao gravar o arquivo " + kIp + "desc.bat: File access denied"},
-      {"ini not writable", [](Installation& t) { t.platform.Ini.Error = "Unable to write to " + kIp + "ConfRede.ini"; },
+      {"ini not writable",
+       [](Installation& t) { t.platform.Ini.Error = "Unable to write to " + kIp + "ConfRede.ini"; },
        "Unable to write to " + kIp + "ConfRede.ini"},
-      {"firewall refused", [](Installation& t) { t.platform.FirewallRules.Error = "Add: acesso negado"; },
+      {"firewall refused",
+       [](Installation& t) { t.platform.FirewallRules.Error = "Add: acesso negado"; },
        "Add: acesso negado"},
-      {"shortcut object", [](Installation& t) {
-         t.platform.Shortcuts.Result = {ShortcutResult::Status::ObjectFailed, "CoCreateInstance falhou"};
+      {"shortcut object",
+       [](Installation& t) {
+         t.platform.Shortcuts.Result = {ShortcutResult::Status::ObjectFailed,
+                                        "CoCreateInstance falhou"};
        },
        "Ovilar.exe.lnk: CoCreateInstance falhou"},
   };
@@ -243,7 +265,8 @@ TEST_F(InstallationTest, FailedStepsStopTheRunAndAreReported) {
 TEST_F(InstallationTest, LaterStepsDoNotRunAfterAFailureAndARerunCompletes) {
   downloader.Served.erase(kBase + "Ovilar.Conserto/executavel.rar");
   EXPECT_EQ(workflow.BtnInstalarClick(), InstallOutcome::Failed);
-  EXPECT_EQ(ui.Log.back(), "Falha no download de " + kBase + "Ovilar.Conserto/executavel.rar: o arquivo " + kIp +
+  EXPECT_EQ(ui.Log.back(), "Falha no download de " + kBase +
+                               "Ovilar.Conserto/executavel.rar: o arquivo " + kIp +
                                "executavel.rar n\u00e3o foi recebido por completo.");
   EXPECT_TRUE(platform.Files.FileExists(kIp + "executavel.rar.part"));
   EXPECT_TRUE(platform.Ini.Writes.empty());
@@ -272,7 +295,8 @@ TEST_F(InstallationTest, RerunStopsWhenTheBackupCannotBeMade) {
   platform.Files.UncopyablePaths.insert(kDb + ".20261210-031500.bak");
   EXPECT_EQ(workflow.BtnInstalarClick(), InstallOutcome::Failed);
   EXPECT_EQ(platform.Files.Content(kDb), "customer invoices");
-  EXPECT_TRUE(platform.Shell.Runs.size() == 1 && RunFiles()[0] == "instalandoversao.bat");  // nothing unpacked
+  EXPECT_TRUE(platform.Shell.Runs.size() == 1 &&
+              RunFiles()[0] == "instalandoversao.bat");  // nothing unpacked
 }
 
 TEST_F(InstallationTest, FirstInstallationMakesNoBackup) {

@@ -14,7 +14,8 @@ TEST(ServiceExists, ComparesKeyNamesIgnoringAsciiCase) {
   services.Names = std::vector<std::string>{"Spooler", "firebird", "W32Time"};
   EXPECT_TRUE(ServiceExists(services, "Firebird", "", kServiceStateAll, kServiceTypeWin32));
   EXPECT_TRUE(ServiceExists(services, "FIREBIRD", "", kServiceStateAll, kServiceTypeWin32));
-  EXPECT_FALSE(ServiceExists(services, "FirebirdServerDefaultInstance", "", kServiceStateAll, kServiceTypeWin32));
+  EXPECT_FALSE(ServiceExists(services, "FirebirdServerDefaultInstance", "", kServiceStateAll,
+                             kServiceTypeWin32));
   ASSERT_FALSE(services.Calls.empty());
   EXPECT_EQ(services.Calls[0].Machine, "");
   EXPECT_EQ(services.Calls[0].State, 3u);
@@ -44,7 +45,8 @@ TEST(FirebirdServicePresent, LooksUpTheDefaultInstanceFirstAndFirebirdOnlyWithou
 
 TEST(FindUninstallString, LastMatchingEntryWinsEvenWithAnEmptyUninstallString) {
   FakeRegistry registry;
-  registry.AddUninstallEntry("FBServer", "Firebird 2.5.9 (Win32)", "C:\\Program Files\\Firebird\\Firebird_2_5\\unins000.exe");
+  registry.AddUninstallEntry("FBServer", "Firebird 2.5.9 (Win32)",
+                             "C:\\Program Files\\Firebird\\Firebird_2_5\\unins000.exe");
   registry.AddUninstallEntry("Other", "Notepad++", "C:\\npp\\uninstall.exe");
   registry.AddUninstallEntry("FBDriver", "Firebird ODBC driver", "");
   EXPECT_EQ(FindUninstallString(registry, "FIREBIRD"), "");
@@ -59,7 +61,7 @@ TEST(FindUninstallString, ComparesTheFirstEightCharactersWithWindowsUpperCasing)
   } cases[] = {
       {"firebird 3.0", "FIREBIRD", true},
       {"FireBird", "Firebird", true},
-      {"Firebir", "FIREBIRD", false},              // shorter than the prefix
+      {"Firebir", "FIREBIRD", false},                  // shorter than the prefix
       {"\u00e9cole firebird", "\u00c9COLE FI", true},  // accented letters are upper-cased too
       {"Fire bird", "FIREBIRD", false},
   };
@@ -73,11 +75,13 @@ TEST(FindUninstallString, ComparesTheFirstEightCharactersWithWindowsUpperCasing)
 TEST(FindUninstallString, SearchesThe64BitViewOnlyWhenThe32BitViewHasNoMatch) {
   FakeRegistry registry;
   registry.AddUninstallEntry("Other", "Notepad++", "C:\\npp\\u.exe", RegistryView::View32);
-  registry.AddUninstallEntry("FB64", "Firebird 3.0.7 (x64)", "C:\\Program Files\\Firebird\\Firebird_3_0\\unins000.exe",
+  registry.AddUninstallEntry("FB64", "Firebird 3.0.7 (x64)",
+                             "C:\\Program Files\\Firebird\\Firebird_3_0\\unins000.exe",
                              RegistryView::View64);
   EXPECT_EQ(FirebirdVersionTag(registry), "3_0");
 
-  registry.AddUninstallEntry("FB32", "Firebird 2.1", "C:\\Arquivos\\Firebird_2_1\\unins000.exe", RegistryView::View32);
+  registry.AddUninstallEntry("FB32", "Firebird 2.1", "C:\\Arquivos\\Firebird_2_1\\unins000.exe",
+                             RegistryView::View32);
   EXPECT_EQ(FirebirdVersionTag(registry), "2_1");
 }
 
@@ -92,7 +96,8 @@ TEST(FindUninstallString, NonStringValueInAnotherEntryIsSkipped) {
 TEST(FindUninstallString, MissingKeyOrValuesGiveEmpty) {
   FakeRegistry registry;
   EXPECT_EQ(FindUninstallString(registry, "Firebird"), "");
-  registry.At(RegistryRoot::LocalMachine, kUninstallKeyPath).SubKeys.push_back("Gone");  // listed, not openable
+  registry.At(RegistryRoot::LocalMachine, kUninstallKeyPath)
+      .SubKeys.push_back("Gone");  // listed, not openable
   registry.AddUninstallEntry("NoDisplay", "", "C:\\a\\u.exe");
   EXPECT_EQ(FindUninstallString(registry, "Firebird"), "");
 }
@@ -103,13 +108,14 @@ TEST(VersionTag, FolderAndTagOfUninstallStrings) {
     const char* Folder;
     const char* Tag;
   } cases[] = {
-      {"C:\\Program Files\\Firebird\\Firebird_2_5\\unins000.exe", "C:\\Program Files\\Firebird\\Firebird_2_5\\", "2_5"},
-      {"\"C:\\Program Files\\Firebird\\Firebird_3_0\\unins000.exe\"", "\"C:\\Program Files\\Firebird\\Firebird_3_0\\",
-       "3_0"},
+      {"C:\\Program Files\\Firebird\\Firebird_2_5\\unins000.exe",
+       "C:\\Program Files\\Firebird\\Firebird_2_5\\", "2_5"},
+      {"\"C:\\Program Files\\Firebird\\Firebird_3_0\\unins000.exe\"",
+       "\"C:\\Program Files\\Firebird\\Firebird_3_0\\", "3_0"},
       {"C:\\Firebird\\cFb\\unins.exe", "C:\\Firebird\\cFb\\", "cFb"},
       {"unins000.exe", "", ""},
       {"", "", ""},
-      {"C:unins.exe", "C:", "C"},       // shorter than four characters: what exists
+      {"C:unins.exe", "C:", "C"},  // shorter than four characters: what exists
       {"C:\\unins.exe", "C:\\", "C:"},
       {"\\u.exe", "\\", ""},
   };
