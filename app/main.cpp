@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "app/unavailable_downloader.h"
 #include "installer/install_context.h"
 #include "installer/installation_workflow.h"
 #include "net/socket_interface.h"
@@ -16,6 +15,7 @@
 #include "ov/build_config.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/application_title.h"
+#include "ui/component_downloader.h"
 #include "ui/principal.h"
 #include "ui/win32/principal_window.h"
 #include "ui/win32/window_content.h"
@@ -60,7 +60,7 @@ int Run(HINSTANCE instance, int show) {
   window->SetErrorCaption(form.Title());
   form.FormCreate(ov::MakeBuildInstallContext(platform.Services().System));
 
-  ov::app::UnavailableDownloader downloader;
+  ov::ComponentDownloader downloader(form);
   ov::InstallationWorkflow workflow(form.Context(), platform.Services(), form, downloader);
   form.SetInstallActions(
       {[&workflow] { workflow.BtnInstalarClick(); }, [&workflow] { workflow.RequestCancel(); }});

@@ -1,6 +1,7 @@
 // A view that records what the presenter made of the window, for the presenter's tests.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -32,6 +33,7 @@ class RecordingView : public InstallerView {
   int ends = 0;
   bool answer_yes = true;
   bool url_fails = false;
+  std::function<void()> on_pump;  // what the user does while messages are pumped
 
   void SetVisible(Control c, bool v) override { visible[c] = v; }
   void SetEnabled(Control c, bool e) override { enabled[c] = e; }
@@ -54,7 +56,10 @@ class RecordingView : public InstallerView {
   void ShowError(const std::string& c, const std::string& t) override {
     boxes.push_back({"error", c, t});
   }
-  void ProcessMessages() override { ++pumps; }
+  void ProcessMessages() override {
+    ++pumps;
+    if (on_pump) on_pump();
+  }
   void EndApplication() override { ++ends; }
   void OpenUrl(const std::string& url) override {
     if (url_fails) throw std::runtime_error("no browser");
