@@ -11,7 +11,7 @@ mkdir -p "$(dirname "$out")"
 
 if [ -z "${OV_SCREENSHOT_INNER:-}" ]; then
   export OV_WINEPREFIX=${OV_WINEPREFIX:-$build/wineprefix}
-  OV_SCREENSHOT_INNER=1 exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$build" "$out"
+  OV_SCREENSHOT_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" "$out"
 fi
 
 # Inside the virtual display: a prefix of our own server so that nothing else shares it.
