@@ -13,9 +13,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -135,7 +138,8 @@ struct FaultServer::Impl {
 
   void Serve(FaultServer& owner);
   void Answer(RawSocket s, const std::string& head);
-  void SendFileAnswer(RawSocket s, std::int64_t start, HttpFault f, std::int64_t count);
+  void SendFileAnswer(RawSocket s, const std::string& file, std::int64_t start, HttpFault f,
+                      std::int64_t count);
   void Abort(RawSocket s);
 };
 
@@ -159,6 +163,11 @@ FaultServer::FaultServer(std::string content) : impl_(std::make_unique<Impl>()) 
 FaultServer::~FaultServer() {
   impl_->stop = true;
   impl_->thread.join();
+}
+
+void FaultServer::SetContent(std::string content) {
+  std::lock_guard<std::mutex> guard(impl_->lock);
+  impl_->content = std::move(content);
 }
 
 void FaultServer::SetFault(HttpFault fault, std::int64_t n) {
@@ -196,10 +205,12 @@ void FaultServer::Impl::Serve(FaultServer& owner) {
 void FaultServer::Impl::Answer(RawSocket s, const std::string& head) {
   HttpFault f;
   std::int64_t count;
+  std::string file;
   {
     std::lock_guard<std::mutex> guard(lock);
     f = fault;
     count = n;
+    file = content;
   }
   const std::int64_t range = RangeStart(head);
   const std::int64_t start = range < 0 ? 0 : range;
@@ -216,17 +227,17 @@ void FaultServer::Impl::Answer(RawSocket s, const std::string& head) {
       return;
     }
     case HttpFault::WholeForRange:
-      SendFileAnswer(s, 0, HttpFault::None, 0);
+      SendFileAnswer(s, file, 0, HttpFault::None, 0);
       return;
     default:
-      SendFileAnswer(s, range < 0 ? -1 : start, f, count);
+      SendFileAnswer(s, file, range < 0 ? -1 : start, f, count);
   }
 }
 
 // The answer for a request starting at `start` (-1: no range asked), spoilt by `f`.
-void FaultServer::Impl::SendFileAnswer(RawSocket s, std::int64_t start, HttpFault f,
-                                       std::int64_t count) {
-  const auto size = static_cast<std::int64_t>(content.size());
+void FaultServer::Impl::SendFileAnswer(RawSocket s, const std::string& file,
+                                       std::int64_t start, HttpFault f, std::int64_t count) {
+  const auto size = static_cast<std::int64_t>(file.size());
   if (start >= size) {
     SendAll(s, "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" +
                    std::to_string(size) + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
@@ -247,7 +258,7 @@ void FaultServer::Impl::SendFileAnswer(RawSocket s, std::int64_t start, HttpFaul
   const bool cut = f == HttpFault::CloseAfter || f == HttpFault::ResetAfter ||
                    f == HttpFault::StallAfter;
   const std::int64_t end = cut ? std::clamp<std::int64_t>(count, from, size) : size;
-  if (!SendAll(s, std::string_view(content).substr(static_cast<std::size_t>(from),
+  if (!SendAll(s, std::string_view(file).substr(static_cast<std::size_t>(from),
                                                   static_cast<std::size_t>(end - from)))) {
     return;
   }

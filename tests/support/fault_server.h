@@ -34,6 +34,8 @@ class FaultServer {
   FaultServer(const FaultServer&) = delete;
   FaultServer& operator=(const FaultServer&) = delete;
 
+  // The file served to the connections accepted from now on.
+  void SetContent(std::string content);
   // The fault of the connections accepted from now on, and its byte count N.
   void SetFault(HttpFault fault, std::int64_t n = 0);
   std::string Url(const std::string& path) const;  // "http://127.0.0.1:<port>" + path

@@ -124,6 +124,24 @@ TEST_F(FaultSweep, CutBodyIsNeverFinished) {
   }
 }
 
+// A file of many receive blocks: what reached the part file block by block before the cut is
+// kept only where it is right, and the resume finishes the file.
+TEST_F(FaultSweep, LargeFileCutAndResumed) {
+  content_ = DownloadPattern(300000);
+  server_.SetContent(content_);
+  for (const std::int64_t n : {std::int64_t{65535}, std::int64_t{65537}, std::int64_t{150000},
+                               std::int64_t{299999}}) {
+    for (const HttpFault fault : {HttpFault::CloseAfter, HttpFault::ResetAfter}) {
+      FaultThenResume(fault, n);
+    }
+  }
+  // A resume answered with the whole file after a part of many blocks.
+  folder_.Write(std::string(kName) + ".part", content_.substr(0, 150000));
+  server_.SetFault(HttpFault::WholeForRange);
+  Fetch("WholeForRange, large");
+  ExpectNeverWrong("WholeForRange, large");
+}
+
 // A stall costs a whole timeout, so only the start, middle and end are tried.
 TEST_F(FaultSweep, StallsEndAtTheTimeout) {
   for (const std::int64_t n : {std::int64_t{0}, std::int64_t{kFileSize / 2},
