@@ -8,7 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/unavailable_downloader.h"
+#include "app/downloader_wiring.h"
+#include "installer/downloader_adapter.h"
 #include "installer/install_context.h"
 #include "installer/installation_workflow.h"
 #include "net/socket_interface.h"
@@ -60,7 +61,9 @@ int Run(HINSTANCE instance, int show) {
   window->SetErrorCaption(form.Title());
   form.FormCreate(ov::MakeBuildInstallContext(platform.Services().System));
 
-  ov::app::UnavailableDownloader downloader;
+  ov::TDownloader component;
+  ov::app::ConnectDownloader(component, form);
+  ov::TDownloaderFileDownloader downloader(component);
   ov::InstallationWorkflow workflow(form.Context(), platform.Services(), form, downloader);
   form.SetInstallActions(
       {[&workflow] { workflow.BtnInstalarClick(); }, [&workflow] { workflow.RequestCancel(); }});
