@@ -1,8 +1,6 @@
 #include "tools/rar_standin/standin_log.h"
 
 #include <windows.h>
-// after windows.h
-#include <shellapi.h>
 
 #include <cstdio>
 #include <memory>
@@ -33,12 +31,28 @@ void RecordCall(const std::wstring& program_name) {
   std::fwrite(line.data(), 1, line.size(), file.get());
 }
 
+// Split as the real programs do: blanks separate, double quotes group and are dropped, and a
+// backslash is an ordinary character (so "C:\\X\\" ends with a backslash, not a quote).
 std::vector<std::wstring> Arguments() {
-  int count = 0;
-  std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &count),
-                                                      &LocalFree);
   std::vector<std::wstring> args;
-  for (int i = 1; argv && i < count; ++i) args.emplace_back(argv.get()[i]);
+  std::wstring current;
+  bool quoted = false;
+  bool any = false;
+  for (const wchar_t* p = GetCommandLineW(); *p; ++p) {
+    if (*p == L'"') {
+      quoted = !quoted;
+      any = true;
+    } else if ((*p == L' ' || *p == L'\t') && !quoted) {
+      if (any) args.push_back(current);
+      current.clear();
+      any = false;
+    } else {
+      current += *p;
+      any = true;
+    }
+  }
+  if (any) args.push_back(current);
+  if (!args.empty()) args.erase(args.begin());  // the program itself
   return args;
 }
 

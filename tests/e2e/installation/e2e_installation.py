@@ -21,6 +21,7 @@ import signal
 import socket
 import subprocess
 import sys
+import tempfile
 import time
 
 WINDOW = ["window", "TFPrincipal", "Instalador", "60"]
@@ -62,7 +63,7 @@ class Scenario:
         os.makedirs(os.path.join(self.dir, "screenshots"))
         self.prefix = os.path.join(self.dir, "prefix")
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", HOME=self.dir)
+                        WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe=n", HOME=self.dir)
         self.nginx = None
         self.installer = None
         self.keep_prefix = False
@@ -81,15 +82,26 @@ class Scenario:
                 if entry.is_symlink():
                     os.unlink(entry.path)
                     os.mkdir(entry.path)
-        self.wine("wineboot", "-s")  # nothing to update; starts this prefix's server
+        # This prefix's server and background services start here with closed streams, so
+        # that none of them holds the output of a later command open.
+        quiet = dict(env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p600"], **quiet)
+        subprocess.run(["wine", "cmd.exe", "/c", "exit"], **quiet, timeout=120)
+
+    def run_wine(self, args, timeout):
+        """Runs a Windows program; its output goes through a file, never a pipe that a
+        background Wine process could keep open."""
+        with tempfile.TemporaryFile() as out:
+            result = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
+                                    stdout=out, stderr=subprocess.STDOUT, timeout=timeout)
+            out.seek(0)
+            return result.returncode, out.read().decode("utf-8", "replace")
 
     def wine(self, *args, check_rc=True, timeout=120):
-        result = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
-                                capture_output=True, timeout=timeout)
-        out = result.stdout.decode("utf-8", "replace")
-        if check_rc and result.returncode != 0:
-            raise Failure("wine %s failed (%d): %s %s" % (
-                " ".join(args), result.returncode, out, result.stderr.decode("utf-8", "replace")))
+        rc, out = self.run_wine(args, timeout)
+        if check_rc and rc != 0:
+            raise Failure("wine %s failed (%d): %s" % (" ".join(args), rc, out))
         return out
 
     def add_old_server(self, tag, service):
@@ -166,11 +178,9 @@ class Scenario:
 
     def ui(self, *verbs, expect_ok=True):
         driver = os.path.join(self.build, "tools", "uidriver", "uidriver.exe")
-        result = subprocess.run(["wine", driver, *WINDOW, *verbs], env=self.env,
-                                stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
-        out = result.stdout.decode("utf-8", "replace")
+        rc, out = self.run_wine([driver, *WINDOW, *verbs], timeout=300)
         print(out.rstrip(), flush=True)
-        if expect_ok and result.returncode != 0:
+        if expect_ok and rc != 0:
             raise Failure("uidriver: " + " ".join(verbs))
         return out
 
@@ -222,7 +232,7 @@ def template_prefix(build, source):
     """The prefix every scenario copies: made once, Windows 7, netsh.exe recording its calls."""
     template = os.path.join(build, "e2e", "template-prefix")
     os.makedirs(os.path.dirname(template), exist_ok=True)
-    with open(template + ".lock", "w") as lock:
+    with open(template + ".e2e-lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         if not os.path.exists(os.path.join(template, ".ov-e2e-ready")):
             shutil.rmtree(template, ignore_errors=True)
