@@ -52,6 +52,11 @@ bool AnswerBox(const UiSession& ui, const std::vector<std::string>& a, std::size
   if (answer == "none") return true;  // left open, e.g. for a screenshot
   const int id = answer == "yes" ? IDYES : answer == "no" ? IDNO : IDOK;
   if (!UiSession::Press(*box, id)) return Fail("box has no " + answer + " button");
+  // The next box must not be this one still closing.
+  for (int waited = 0; IsWindow(box->Dialog) && IsWindowVisible(box->Dialog); waited += 50) {
+    if (waited >= 10000) return Fail("the box stayed open after " + answer);
+    Sleep(50);
+  }
   Say("pressed: " + answer);
   return true;
 }
