@@ -391,6 +391,36 @@ def scenario_download_cut_then_resumed(s):
     check(resumed, "the rerun asked for the rest only (206 after %d bytes kept)" % kept)
 
 
+def scenario_cancelled_then_resumed(s):
+    """During a download a second "Instalar" is ignored and "Cancelar" ends the program once
+    the download has paused; the .part stays and the next run resumes it."""
+    s.make_prefix()
+    s.make_site(filler_kib=2048)
+    s.start_nginx(rate_limit="256k")
+    start_and_accept(s)
+    part = s.installed("executavel.rar.part")
+    s.wait_file(part, 200000, 120)
+    s.ui("click", str(ID_INSTALAR))
+    out = s.ui("box", "3", "ok", REMINDER, expect_ok=False)
+    check("FAILED: no message box" in out, "a second Instalar during the run is ignored")
+    s.ui("click", str(ID_CANCELAR), "gone", "60")
+    s.wait_installer_end()
+    check(os.path.exists(part) and not os.path.exists(s.installed("executavel.rar")),
+          "the paused download stays a .part file")
+    check(not os.path.exists(s.installed("ConfRede.ini")), "no step after the cancelled one ran")
+
+    s.stop_nginx()
+    s.start_nginx()
+    s.start_installer()
+    s.ui("click", str(ID_ACEITO), "sleep", "300", "click", str(ID_INSTALAR),
+         "box", "30", "ok", REMINDER)
+    log = finish_with_success(s, "rerun")
+    check_complete_install(s, log, "3.0")
+    access = read_text(os.path.join(s.dir, "nginx-access.log"))
+    check([l for l in access.splitlines() if "executavel.rar" in l and '" 206 ' in l],
+          "the rerun resumed the paused download")
+
+
 def scenario_demo(s):
     """The README's demo: one whole installation on a fresh machine, slow enough to watch."""
     s.keep_prefix = True
@@ -409,6 +439,7 @@ SCENARIOS = {
     "fresh_then_rerun": scenario_fresh_then_rerun,
     "server_2_5_kept": scenario_server_2_5_kept,
     "declined": scenario_declined,
+    "cancelled_then_resumed": scenario_cancelled_then_resumed,
     "download_cut_then_resumed": scenario_download_cut_then_resumed,
 }
 
