@@ -2,12 +2,12 @@
 // loopback port with a temporary root folder, anonymous access, one local user, a passive port
 // range and PORT allowed; stopped with every process they started when the object goes away.
 //
-// Natively (Linux) the servers are started here. A test of the Windows build under Wine cannot
-// start Linux daemons, so it takes a server that a native process started for it: the native
-// side runs ServeFtpServerUntilReleased (see ftp_servers_serve in the peers tests), which
-// writes the server's description to a file; the Wine test finds that description in the
-// environment variable OV_FTP_<VSFTPD|PUREFTPD|PROFTPD> (the file's one line) and Start then
-// returns that running server instead of starting one.
+// Natively (Linux) the servers are child processes. A test of the Windows build under Wine
+// starts the same Linux programs through a Unix shell that Wine runs for it; that shell ends
+// the server's whole process group once the test removes its run-flag file (or after ten
+// minutes). A server started elsewhere can also be handed over: ServeFtpServerUntilReleased
+// writes its description to a file, and a test that finds that line in the environment
+// variable OV_FTP_<VSFTPD|PUREFTPD|PROFTPD> uses that running server instead of starting one.
 #pragma once
 
 #include <memory>
@@ -25,6 +25,9 @@ const char* FtpServerProgram(FtpServerKind kind);
 const char* FtpServerPackage(FtpServerKind kind);
 // "vsftpd", "pure-ftpd", "proftpd".
 const char* FtpServerName(FtpServerKind kind);
+// Full path of the server program, as the server's launcher wants it (a Unix path under Wine);
+// empty when it is not installed.
+std::string FindFtpServerProgram(FtpServerKind kind);
 // The environment variable that hands a running server of `kind` to a test, and whether it is
 // set (a server was handed over).
 std::string FtpServerEnvName(FtpServerKind kind);
@@ -43,6 +46,8 @@ struct FtpServerInfo {
 std::string FormatFtpServerInfo(const FtpServerInfo& info);
 bool ParseFtpServerInfo(std::string_view line, FtpServerInfo& info);
 
+class ServerProcess;
+
 class FtpServer {
  public:
   // Starts `program` (a full path) as a server of `kind` on loopback, IPv6 (::1) when `ipv6`;
@@ -50,6 +55,7 @@ class FtpServer {
   // nullptr with the reason in `error` when it does not come up.
   static std::unique_ptr<FtpServer> Start(FtpServerKind kind, const std::string& program, bool ipv6,
                                           std::string& error);
+  // Stops the server with every process it started, and removes its folder.
   ~FtpServer();
   FtpServer(const FtpServer&) = delete;
   FtpServer& operator=(const FtpServer&) = delete;
@@ -62,13 +68,13 @@ class FtpServer {
   std::string LogText() const;
 
  private:
-  FtpServer() = default;
+  FtpServer();
   void Stop();
 
   FtpServerKind kind_ = FtpServerKind::Vsftpd;
   FtpServerInfo info_;
-  std::string work_dir_;  // temporary folder: root/ and the server's configuration and log
-  int pid_ = 0;           // process (and process group) of the server; 0 when not ours
+  std::string work_dir_;  // temporary folder (Unix path): root/, the configuration and the log
+  std::unique_ptr<ServerProcess> process_;  // null when the server is not ours
 };
 
 // Starts a server, writes its description line to `info_file` and keeps it running until
@@ -80,19 +86,18 @@ bool ServeFtpServerUntilReleased(FtpServerKind kind, const std::string& program,
 
 // Starts a server of `kind` into `var` (a std::unique_ptr<FtpServer>), or takes the one handed
 // over through the environment. Skips or fails the test as OV_REQUIRE_PROGRAM does when the
-// program is missing (under Wine: skips when no server was handed over); fails it when the
-// server does not start.
-#ifdef _WIN32
-#define OV_FIND_FTP_SERVER_PROGRAM(var, kind)                                                  \
-  GTEST_SKIP() << "no " << ::ov::testing::FtpServerName(kind)                                  \
-               << " handed over by the native side (" << ::ov::testing::FtpServerEnvName(kind) \
-               << ")"
-#else
-#define OV_FIND_FTP_SERVER_PROGRAM(var, kind)                            \
-  OV_REQUIRE_PROGRAM(var##_found, ::ov::testing::FtpServerProgram(kind), \
-                     ::ov::testing::FtpServerPackage(kind));             \
-  var = var##_found
-#endif
+// program is missing; fails it when the server does not start.
+#define OV_FIND_FTP_SERVER_PROGRAM(var, kind)                                            \
+  var = ::ov::testing::FindFtpServerProgram(kind);                                       \
+  if (var.empty()) {                                                                     \
+    if (::ov::testing::RunningInCi()) {                                                  \
+      FAIL() << ::ov::testing::FtpServerProgram(kind) << " is missing (Debian package "  \
+             << ::ov::testing::FtpServerPackage(kind) << "); scripts/setup installs it"; \
+    }                                                                                    \
+    GTEST_SKIP() << ::ov::testing::FtpServerProgram(kind)                                \
+                 << " is missing: run scripts/setup (Debian package "                    \
+                 << ::ov::testing::FtpServerPackage(kind) << ")";                        \
+  }
 #define OV_START_FTP_SERVER(var, kind, ipv6)                                   \
   std::string var##_program, var##_error;                                      \
   if (!::ov::testing::FtpServerHandedOver(kind)) {                             \

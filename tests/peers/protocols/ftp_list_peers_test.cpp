@@ -164,8 +164,8 @@ std::string GreetingCode(int port) {
   return code;
 }
 
-// Natively this starts vsftpd; under Wine it takes the one the native side handed over
-// (see ServeForWine below) and skips when there is none.
+// Starts vsftpd (under Wine too, through a Unix shell), or takes one handed over (see
+// ServeForWine below); its root folder is one this process can reach.
 TEST(FtpServerHandOver, ServerIsReachableWithItsRootFolder) {
   OV_START_FTP_SERVER(server, FtpServerKind::Vsftpd, false);
   EXPECT_EQ(GreetingCode(server->Info().port), "220");
