@@ -31,10 +31,9 @@ std::string PackLongLE(std::uint32_t value) { return PackLongBE(SwapLongBytes(va
 
 const char* HookReasonName(THookSocketReason reason) {
   static constexpr const char* kNames[] = {
-      "HR_ResolvingBegin", "HR_ResolvingEnd", "HR_SocketCreate", "HR_SocketClose",
-      "HR_Bind",           "HR_Connect",      "HR_CanRead",      "HR_CanWrite",
-      "HR_Listen",         "HR_Accept",       "HR_ReadCount",    "HR_WriteCount",
-      "HR_Wait",           "HR_Error"};
+      "HR_ResolvingBegin", "HR_ResolvingEnd", "HR_SocketCreate", "HR_SocketClose", "HR_Bind",
+      "HR_Connect",        "HR_CanRead",      "HR_CanWrite",     "HR_Listen",      "HR_Accept",
+      "HR_ReadCount",      "HR_WriteCount",   "HR_Wait",         "HR_Error"};
   return reason <= HR_Error ? kNames[reason] : "HR_?";
 }
 
@@ -370,7 +369,10 @@ void TBlockSocket::SetTimeout(std::int32_t timeout) {
 void TBlockSocket::CloseSocket() { AbortSocket(); }
 
 void TBlockSocket::AbortSocket() {
-  if (socket_ != ws::kInvalidSocket) Entries().closesocket(socket_);
+  // A socket that outlives the interface (destroyed after its shut-down) has nothing to close.
+  if (socket_ != ws::kInvalidSocket && Entries().closesocket != nullptr) {
+    Entries().closesocket(socket_);
+  }
   socket_ = ws::kInvalidSocket;
   option_queue_.clear();
   FireStatus(HR_SocketClose, "");
@@ -661,8 +663,8 @@ std::int32_t TBlockSocket::WaitingData() {
   return static_cast<std::int32_t>(std::min<std::uint32_t>(count, 65536));
 }
 
-bool TBlockSocket::GroupCanRead(const std::vector<TBlockSocket*>& socket_list,
-                                std::int32_t timeout, std::vector<TBlockSocket*>& can_read_list) {
+bool TBlockSocket::GroupCanRead(const std::vector<TBlockSocket*>& socket_list, std::int32_t timeout,
+                                std::vector<TBlockSocket*>& can_read_list) {
   TFDSet set;
   FdSetZero(set);
   TSocket highest = 0;

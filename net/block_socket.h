@@ -50,9 +50,9 @@ class TBlockSocket {
   bool InterPacketTimeout = true;     // false: a reader's timeout is the budget of the whole call
   std::int32_t SendMaxChunk = 65536;  // largest piece of one send call; block of sized reads
   std::int32_t NonblockSendTimeout = 15000;
-  std::int32_t HeartbeatRate = 0;     // ms; 0 = no heartbeat
-  std::int32_t ConnectionTimeout = 0; // ms; 0 = the platform's own connect attempt
-  void* Owner = nullptr;              // for the owner's use; never touched by the socket
+  std::int32_t HeartbeatRate = 0;      // ms; 0 = no heartbeat
+  std::int32_t ConnectionTimeout = 0;  // ms; 0 = the platform's own connect attempt
+  void* Owner = nullptr;               // for the owner's use; never touched by the socket
   // Aborts a running transfer at its next check point; may be set from any thread.
   std::atomic<bool> StopFlag{false};
 
@@ -62,7 +62,7 @@ class TBlockSocket {
   std::string LineBuffer() const { return line_buffer_.Str(); }
   void SetLineBuffer(std::string bytes) { line_buffer_.Assign(std::move(bytes)); }
   bool NonBlockMode() const { return non_block_mode_; }
-  void SetNonBlockMode(bool value);  // queued (applied at once when a handle exists)
+  void SetNonBlockMode(bool value);          // queued (applied at once when a handle exists)
   void SetMaxBandwidth(std::int32_t value);  // both directions
   TSocketFamily Family() const { return family_; }
   virtual void SetFamily(TSocketFamily value);
@@ -101,7 +101,7 @@ class TBlockSocket {
   virtual std::int32_t SendBuffer(const void* buffer, std::int32_t length);
   virtual void SendByte(std::uint8_t data);
   virtual void SendString(std::string_view data);
-  virtual void SendInteger(std::int32_t data);  // least significant byte first
+  virtual void SendInteger(std::int32_t data);    // least significant byte first
   virtual void SendBlock(std::string_view data);  // 4-byte length (LSB first), then the data
   virtual void SendStreamRaw(Stream& stream);
   virtual void SendStream(Stream& stream);      // 4-byte size prefix, LSB first
@@ -212,9 +212,12 @@ class TBlockSocket {
   void ConnectWithTimeout(const TVarSin& sin);
   bool WaitConnectOutcome(std::int32_t timeout);
   void ConvertPacketLineEnds(std::string& packet);
+  // Waits as a packet read does; the bytes the platform holds (at most 65536), or 0 with
+  // LastError 10054 (peer closed) or 10060 (nothing came in time).
+  std::int32_t WaitForNetworkData(std::int32_t timeout);
   std::string ReadPacketFromNetwork(std::int32_t timeout);
-  template <typename Sink>
-  std::int32_t ReadExact(std::int32_t length, std::int32_t timeout, Sink&& sink);
+  template <typename Room>
+  std::int32_t ReadExact(std::int32_t length, std::int32_t timeout, Room&& room);
   // select over copies of the socket set; true when one of the wanted sets became ready.
   bool WaitSelect(bool read, bool write, bool except, std::int32_t timeout);
   std::int32_t PendingSocketError();

@@ -2,6 +2,7 @@
 // receive buffer (packets, exact lengths, lines, integers, blocks, streams), plus peeking,
 // datagram receive and purging.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -96,7 +97,7 @@ void TBlockSocket::NormalizeBufferFront() {
   last_lf_ = false;
 }
 
-std::string TBlockSocket::ReadPacketFromNetwork(std::int32_t timeout) {
+std::int32_t TBlockSocket::WaitForNetworkData(std::int32_t timeout) {
   std::this_thread::yield();
   std::int32_t waiting = WaitingData();
   if (waiting == 0) {
@@ -107,7 +108,12 @@ std::string TBlockSocket::ReadPacketFromNetwork(std::int32_t timeout) {
       SetLastError(ws::kWsaETimedOut);
     }
   }
-  if (waiting <= 0) return {};
+  return std::max(waiting, 0);
+}
+
+std::string TBlockSocket::ReadPacketFromNetwork(std::int32_t timeout) {
+  const std::int32_t waiting = WaitForNetworkData(timeout);
+  if (waiting == 0) return {};
   std::string packet(static_cast<std::size_t>(waiting), '\0');
   const std::int32_t r = RecvBuffer(packet.data(), waiting);
   if (r < 0) return {};
@@ -117,7 +123,8 @@ std::string TBlockSocket::ReadPacketFromNetwork(std::int32_t timeout) {
 
 std::string TBlockSocket::RecvPacket(std::int32_t timeout) {
   ResetLastError();
-  std::string packet = line_buffer_.Empty() ? ReadPacketFromNetwork(timeout) : line_buffer_.TakeAll();
+  std::string packet =
+      line_buffer_.Empty() ? ReadPacketFromNetwork(timeout) : line_buffer_.TakeAll();
   ConvertPacketLineEnds(packet);
   ExceptCheck();
   return packet;
@@ -125,11 +132,13 @@ std::string TBlockSocket::RecvPacket(std::int32_t timeout) {
 
 // ---- Exact lengths ------------------------------------------------------------------------
 
-// Reads exactly `length` bytes into `sink` (called with each piece) unless an error or the
-// timeout intervenes; returns the count delivered. Bytes already buffered are taken in place;
-// surplus bytes of the last packet stay buffered for the next reader.
-template <typename Sink>
-std::int32_t TBlockSocket::ReadExact(std::int32_t length, std::int32_t timeout, Sink&& sink) {
+// Reads exactly `length` bytes unless an error or the timeout intervenes; returns the count
+// delivered. `room(offset, n)` gives the place for n bytes at `offset` of the result. Bytes
+// already buffered are taken in place. A network read takes everything waiting, as a packet
+// read does; when all of it is wanted it goes straight to its place, otherwise through the
+// buffer, which keeps the surplus for the next reader.
+template <typename Room>
+std::int32_t TBlockSocket::ReadExact(std::int32_t length, std::int32_t timeout, Room&& room) {
   ResetLastError();
   if (length <= 0) return 0;
   std::int32_t got = 0;
@@ -141,24 +150,36 @@ std::int32_t TBlockSocket::ReadExact(std::int32_t length, std::int32_t timeout, 
     SetLastError(ws::kWsaETimedOut);
     return true;
   };
-  if (!line_buffer_.Empty()) {
-    const std::uint32_t start = MillisecondTick();
+  auto take_from_buffer = [&] {
     NormalizeBufferFront();
-    const auto take = std::min<std::size_t>(line_buffer_.Size(), static_cast<std::size_t>(length));
-    sink(line_buffer_.View().data(), take);
+    const auto take =
+        std::min<std::size_t>(line_buffer_.Size(), static_cast<std::size_t>(length - got));
+    if (take > 0)
+      std::memcpy(room(static_cast<std::size_t>(got), take), line_buffer_.View().data(), take);
     line_buffer_.Consume(take);
-    got = static_cast<std::int32_t>(take);
-    if (got >= length || budget_spent(start)) return got;
-  }
+    got += static_cast<std::int32_t>(take);
+  };
   for (;;) {
     const std::uint32_t start = MillisecondTick();
-    std::string packet = RecvPacket(timeout);
-    const auto take = std::min<std::size_t>(packet.size(), static_cast<std::size_t>(length - got));
-    sink(packet.data(), take);
-    got += static_cast<std::int32_t>(take);
-    if (take < packet.size()) {
-      line_buffer_.Assign(std::move(packet));
-      line_buffer_.Consume(take);
+    if (!line_buffer_.Empty() || (ConvertLineEnd && (last_cr_ || last_lf_))) {
+      if (line_buffer_.Empty()) line_buffer_.Assign(RecvPacket(timeout));
+      take_from_buffer();
+    } else {
+      ResetLastError();
+      const std::int32_t waiting = WaitForNetworkData(timeout);
+      if (waiting > 0 && waiting <= length - got) {
+        const std::int32_t r = RecvBuffer(
+            room(static_cast<std::size_t>(got), static_cast<std::size_t>(waiting)), waiting);
+        got += std::max(r, 0);
+      } else if (waiting > 0) {
+        // More is waiting than wanted: the whole packet is read and the surplus buffered.
+        std::string packet(static_cast<std::size_t>(waiting), '\0');
+        const std::int32_t r = RecvBuffer(packet.data(), waiting);
+        packet.resize(static_cast<std::size_t>(std::max(r, 0)));
+        line_buffer_.Assign(std::move(packet));
+        take_from_buffer();
+      }
+      ExceptCheck();
     }
     if (last_error_ != 0 || got >= length || budget_spent(start)) break;
   }
@@ -167,10 +188,8 @@ std::int32_t TBlockSocket::ReadExact(std::int32_t length, std::int32_t timeout, 
 
 std::int32_t TBlockSocket::RecvBufferEx(void* buffer, std::int32_t length, std::int32_t timeout) {
   char* out = static_cast<char*>(buffer);
-  return ReadExact(length, timeout, [&out](const char* bytes, std::size_t count) {
-    std::memcpy(out, bytes, count);
-    out += count;
-  });
+  return ReadExact(length, timeout,
+                   [out](std::size_t offset, std::size_t) { return out + offset; });
 }
 
 std::string TBlockSocket::RecvBufferStr(std::int32_t length, std::int32_t timeout) {
@@ -179,9 +198,13 @@ std::string TBlockSocket::RecvBufferStr(std::int32_t length, std::int32_t timeou
   // nothing until the bytes are there.
   std::string result;
   result.reserve(static_cast<std::size_t>(std::min<std::int32_t>(length, 65536)));
-  ReadExact(length, timeout,
-            [&result](const char* bytes, std::size_t count) { result.append(bytes, count); });
+  const std::int32_t got =
+      ReadExact(length, timeout, [&result](std::size_t offset, std::size_t count) {
+        result.resize(offset + count);
+        return result.data() + offset;
+      });
   if (last_error_ != 0) return {};
+  result.resize(static_cast<std::size_t>(got));
   return result;
 }
 
@@ -200,7 +223,9 @@ std::uint8_t TBlockSocket::RecvByte(std::int32_t timeout) {
 std::int32_t TBlockSocket::RecvInteger(std::int32_t timeout) {
   const std::string bytes = RecvBufferStr(4, timeout);
   if (last_error_ != 0 || bytes.size() != 4) return 0;
-  const auto b = [&bytes](int i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])); };
+  const auto b = [&bytes](int i) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i]));
+  };
   return static_cast<std::int32_t>(b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24);
 }
 

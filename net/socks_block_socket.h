@@ -18,12 +18,12 @@ class TSocksBlockSocket : public TBlockSocket {
  public:
   TSocksBlockSocket() = default;
 
-  std::string SocksIP;                // proxy host; empty = no SOCKS
+  std::string SocksIP;  // proxy host; empty = no SOCKS
   std::string SocksPort = "1080";
   std::int32_t SocksTimeout = 60000;  // ms, for each reply read
   std::string SocksUsername;          // also the SOCKS 4 user id
   std::string SocksPassword;
-  bool SocksResolver = true;          // true: names go to the proxy; false: resolved here first
+  bool SocksResolver = true;  // true: names go to the proxy; false: resolved here first
   TSocksType SocksType = TSocksType::ST_Socks5;
 
   // Set by a successful SocksOpen; cleared when the next SocksOpen starts.

@@ -69,7 +69,7 @@ class TCustomSSL {
   std::string PrivateKey;   // bytes
   std::string PFX;          // bytes
   std::string PFXfile;
-  std::string CertCA;  // bytes
+  std::string CertCA;            // bytes
   std::string TrustCertificate;  // bytes
   std::string TrustCertificateFile;
   bool VerifyCert = false;

@@ -1,5 +1,6 @@
 #include "protocols/ftp_list.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "net/text_to_int.h"
@@ -89,16 +90,19 @@ void TFTPList::ParseLines() {
     for (std::size_t m = 0; !taken && m < Masks_.size(); ++m) {
       const int r = MatchMask(line, next, Masks_[m]);
       if (r == 0 || !ValidateMatch()) continue;
-      consumed = r;
+      consumed = static_cast<int>(std::min<std::size_t>(r, Lines_.size() - i));
       auto rec = std::make_unique<TFTPListRec>();
-      // A date that does not exist leaves the line unparsed instead of ending the listing.
+      // A date that does not exist leaves the entry, all its lines, unparsed instead of
+      // ending the listing.
       if (!BuildRecord(*rec)) break;
       taken = true;
       rec->OriginalLine = line;
       rec->Mask = Masks_[m];
       if (!IsDotEntry(*rec)) List_.push_back(std::move(rec));
     }
-    if (!taken) UnparsedLines_.push_back(line);
+    if (!taken) {
+      for (int k = 0; k < consumed; ++k) UnparsedLines_.push_back(Lines_[i + k]);
+    }
     i += static_cast<std::size_t>(consumed);
   }
 }
@@ -114,11 +118,20 @@ bool TFTPList::ParseEplfLine(const std::string& Line) {
     if (fact.empty() || fact[0] == '\t') break;
     const std::string_view value = std::string_view(fact).substr(1);
     switch (fact[0]) {
-      case '/': rec->Directory = true; break;
-      case 's': rec->FileSize = ListTextToInt64Def(value, 0); break;
-      case 'm': rec->FileTime = kUnixEpochDay + ListTextToInt64Def(value, 0) / 86400.0; break;
-      case 'r': rec->Readable = true; break;
-      default: break;
+      case '/':
+        rec->Directory = true;
+        break;
+      case 's':
+        rec->FileSize = ListTextToInt64Def(value, 0);
+        break;
+      case 'm':
+        rec->FileTime = kUnixEpochDay + ListTextToInt64Def(value, 0) / 86400.0;
+        break;
+      case 'r':
+        rec->Readable = true;
+        break;
+      default:
+        break;
     }
   }
   if (rec->FileName.empty() || IsDotEntry(*rec)) return false;

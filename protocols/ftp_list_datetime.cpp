@@ -50,8 +50,7 @@ std::optional<double> EncodeListDateTime(const ListDateTime& v) {
   if (v.Year < 1 || v.Year > 9999 || v.Day < 1 || v.Day > DaysInMonth(v.Year, v.Month)) {
     return std::nullopt;
   }
-  if (v.Hour < 0 || v.Hour > 23 || v.Minute < 0 || v.Minute > 59 || v.Second < 0 ||
-      v.Second > 59) {
+  if (v.Hour < 0 || v.Hour > 23 || v.Minute < 0 || v.Minute > 59 || v.Second < 0 || v.Second > 59) {
     return std::nullopt;
   }
   const double days = static_cast<double>(DaysFromCivil(v.Year, v.Month, v.Day)) + kUnixEpochDay;
@@ -92,7 +91,9 @@ std::optional<double> ParseListDateTime(std::string_view text) {
     const bool digit = text[i] >= '0' && text[i] <= '9';
     if (kLayout[i] == '0' ? !digit : text[i] != kLayout[i]) return std::nullopt;
   }
-  auto number = [&](std::size_t pos, std::size_t len) { return TextToIntDef(text.substr(pos, len), -1); };
+  auto number = [&](std::size_t pos, std::size_t len) {
+    return TextToIntDef(text.substr(pos, len), -1);
+  };
   ListDateTime t;
   t.Year = number(0, 4);
   t.Month = number(5, 2);

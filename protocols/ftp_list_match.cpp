@@ -57,10 +57,14 @@ bool ValidYear(std::string& year) {
   const int v = TextToIntDef(year, -1);
   if (v == -1) return false;
   switch (year.size()) {
-    case 4: return v > 1900 && v < 2100;
-    case 2: return v >= 0 && v <= 99;
-    case 3: return v >= 100 && v <= 110;
-    default: return false;
+    case 4:
+      return v > 1900 && v < 2100;
+    case 2:
+      return v >= 0 && v <= 99;
+    case 3:
+      return v >= 100 && v <= 110;
+    default:
+      return false;
   }
 }
 
@@ -72,30 +76,44 @@ char UpperFirst(std::string_view s) {
 
 void TFTPList::ClearMatch() {
   for (std::string* field :
-       {&Monthnames, &BlockSize, &DirFlagValue, &FileName, &VMSFileName, &Day, &Month,
-        &ThreeMonth, &YearTime, &Year, &Hours, &HoursModif, &Minutes, &Seconds, &Size,
-        &Permissions, &DirFlag}) {
+       {&Monthnames, &BlockSize, &DirFlagValue, &FileName, &VMSFileName, &Day, &Month, &ThreeMonth,
+        &YearTime, &Year, &Hours, &HoursModif, &Minutes, &Seconds, &Size, &Permissions, &DirFlag}) {
     field->clear();
   }
 }
 
 std::string* TFTPList::FieldOf(char32_t mask_char) {
   switch (mask_char) {
-    case 'n': return &FileName;
-    case 'v': return &VMSFileName;
-    case 'D': return &Day;
-    case 'M': return &Month;
-    case 'T': return &ThreeMonth;
-    case 'U': return &YearTime;
-    case 'Y': return &Year;
-    case 'h': return &Hours;
-    case 'H': return &HoursModif;
-    case 'm': return &Minutes;
-    case 's': return &Seconds;
-    case 'S': return &Size;
-    case 'p': return &Permissions;
-    case 'd': return &DirFlag;
-    default: return nullptr;
+    case 'n':
+      return &FileName;
+    case 'v':
+      return &VMSFileName;
+    case 'D':
+      return &Day;
+    case 'M':
+      return &Month;
+    case 'T':
+      return &ThreeMonth;
+    case 'U':
+      return &YearTime;
+    case 'Y':
+      return &Year;
+    case 'h':
+      return &Hours;
+    case 'H':
+      return &HoursModif;
+    case 'm':
+      return &Minutes;
+    case 's':
+      return &Seconds;
+    case 'S':
+      return &Size;
+    case 'p':
+      return &Permissions;
+    case 'd':
+      return &DirFlag;
+    default:
+      return nullptr;
   }
 }
 
@@ -198,7 +216,8 @@ bool TFTPList::ValidateMatch() {
       !TrimmedInRange(Seconds, 0, 59)) {
     return false;
   }
-  if (!HoursModif.empty() && std::string_view("APap").find(HoursModif[0]) == std::string_view::npos) {
+  if (!HoursModif.empty() &&
+      std::string_view("APap").find(HoursModif[0]) == std::string_view::npos) {
     return false;
   }
   if (!Size.empty()) {

@@ -7,9 +7,12 @@ namespace {
 
 int DigitValue(char c, int base) {
   int v = -1;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    v = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    v = c - 'A' + 10;
   return v < base ? v : -1;
 }
 

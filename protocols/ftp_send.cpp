@@ -116,7 +116,7 @@ bool TFTPSend::OpenControl() {
 bool TFTPSend::RunLogon(std::int32_t Mode) {
   if (FWHost.empty()) Mode = 0;
   const TLogonActions table = Mode == -1 ? CustomLogon : BuiltInLogonTable(Mode);
-  const LogonCredentials credentials{UserName,   Password,   Account,  FWUsername,
+  const LogonCredentials credentials{UserName,   Password,   Account,   FWUsername,
                                      FWPassword, TargetHost, TargetPort};
   return RunLogonTable(table, credentials,
                        [this](const std::string& line) { return FTPCommand(line); });
@@ -214,6 +214,8 @@ bool TFTPSend::PrepareActive() {
 }
 
 bool TFTPSend::PrepareData() {
+  // An abort requested while no transfer ran must not end the next one.
+  DSock_->StopFlag = false;
   if (IsDataTLS_) PassiveMode = true;
   const bool ready = PassiveMode ? PreparePassive() : PrepareActive();
   if (!ready) DSock_->CloseSocket();
@@ -314,9 +316,9 @@ bool TFTPSend::RetrieveFile(const std::string& FileName, bool Restore) {
   if (DirectFile) {
     // An existing partial file is never emptied when it cannot be opened for resuming.
     const bool resume_file = Restore && FileExists(DirectFileName);
-    file = FileStream::Open(DirectFileName,
-                            resume_file ? FileStream::Mode::OpenReadWrite : FileStream::Mode::Create,
-                            nullptr);
+    file = FileStream::Open(
+        DirectFileName, resume_file ? FileStream::Mode::OpenReadWrite : FileStream::Mode::Create,
+        nullptr);
     if (!file) return false;
     destination = file.get();
   }

@@ -36,19 +36,32 @@ TLogonActions BuiltInLogonTable(std::int32_t mode) {
 std::string LogonCommandLine(std::uint8_t code, const LogonCredentials& c,
                              const std::string& previous) {
   switch (code) {
-    case 0: return "USER " + c.UserName;
-    case 1: return "PASS " + c.Password;
-    case 2: return "ACCT " + c.Account;
-    case 3: return "USER " + c.FWUsername;
-    case 4: return "PASS " + c.FWPassword;
-    case 5: return "SITE " + TargetText(c);
-    case 6: return "USER " + c.UserName + "@" + TargetText(c);
-    case 7: return "OPEN " + TargetText(c);
-    case 8: return "USER " + c.FWUsername + "@" + TargetText(c);
-    case 9: return "USER " + c.UserName + "@" + TargetText(c) + " " + c.FWUsername;
-    case 10: return "USER " + c.UserName + "@" + c.FWUsername + "@" + TargetText(c);
-    case 11: return "PASS " + c.Password + "@" + c.FWPassword;
-    default: return previous;
+    case 0:
+      return "USER " + c.UserName;
+    case 1:
+      return "PASS " + c.Password;
+    case 2:
+      return "ACCT " + c.Account;
+    case 3:
+      return "USER " + c.FWUsername;
+    case 4:
+      return "PASS " + c.FWPassword;
+    case 5:
+      return "SITE " + TargetText(c);
+    case 6:
+      return "USER " + c.UserName + "@" + TargetText(c);
+    case 7:
+      return "OPEN " + TargetText(c);
+    case 8:
+      return "USER " + c.FWUsername + "@" + TargetText(c);
+    case 9:
+      return "USER " + c.UserName + "@" + TargetText(c) + " " + c.FWUsername;
+    case 10:
+      return "USER " + c.UserName + "@" + c.FWUsername + "@" + TargetText(c);
+    case 11:
+      return "PASS " + c.Password + "@" + c.FWPassword;
+    default:
+      return previous;
   }
 }
 

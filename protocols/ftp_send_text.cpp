@@ -9,9 +9,12 @@ namespace {
 
 int DigitValue(char c, int base) {
   int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
   return value < base ? value : -1;
 }
 
@@ -99,7 +102,8 @@ std::optional<std::int64_t> TextToInt64(std::string_view text) {
   for (char c : text) {
     const int digit = DigitValue(c, base);
     if (digit < 0) return std::nullopt;
-    if (magnitude > (limit - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
+    if (magnitude >
+        (limit - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
       return std::nullopt;
     }
     magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);

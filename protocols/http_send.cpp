@@ -2,14 +2,15 @@
 
 #include "net/ansi.h"
 #include "net/codec.h"
+#include "net/tcp_block_socket.h"
 #include "net/text_to_int.h"
 #include "net/text_utils.h"
-#include "net/tcp_block_socket.h"
+#include "protocols/http_socket.h"
 #include "protocols/http_text.h"
 
 namespace ov {
 
-THTTPSend::THTTPSend() : FSock(std::make_unique<TTCPBlockSocket>()) {
+THTTPSend::THTTPSend() : FSock(std::make_unique<HttpSocket>()) {
   FSock->Owner = this;
   FSock->ConvertLineEnd = true;  // header lines may end in LF alone
   // A hostile server must not make a line reader grow without bound.
@@ -20,6 +21,8 @@ THTTPSend::THTTPSend() : FSock(std::make_unique<TTCPBlockSocket>()) {
 }
 
 THTTPSend::~THTTPSend() = default;
+
+TTCPBlockSocket& THTTPSend::Sock() { return *FSock; }
 
 Stream& THTTPSend::RequestStream() {
   return InputStream != nullptr ? *InputStream : static_cast<Stream&>(FDocument);
@@ -46,8 +49,8 @@ void THTTPSend::Abort() { FSock->StopFlag = true; }
 void THTTPSend::DecodeStatus(std::string_view value) {
   const std::string rest = TrimSpaces(TextAfter(value, " "));
   FResultCode = TextToIntDef(TrimSpaces(TextBefore(rest, " ")), 0);
-  FResultString = rest.find(' ') == std::string::npos ? std::string()
-                                                      : TrimSpaces(TextAfter(rest, " "));
+  FResultString =
+      rest.find(' ') == std::string::npos ? std::string() : TrimSpaces(TextAfter(rest, " "));
 }
 
 bool THTTPSend::OpenConnection(bool use_tls) {

@@ -18,6 +18,7 @@
 namespace ov {
 
 class TTCPBlockSocket;
+class HttpSocket;
 struct HttpTarget;
 
 enum TTransferEncoding : std::uint8_t {
@@ -47,7 +48,7 @@ class THTTPSend : public TNetClient {
   // Makes the socket's next send or receive fail with 10053, ending a running request.
   void Abort();
 
-  TTCPBlockSocket& Sock() { return *FSock; }
+  TTCPBlockSocket& Sock();
   // Before a request: extra request lines of the caller. After it: the status line(s), the
   // response header lines (folded ones joined) and a final empty line.
   std::vector<std::string>& Headers() { return FHeaders; }
@@ -106,7 +107,7 @@ class THTTPSend : public TNetClient {
   std::string ReceiveNonEmptyLine();
   void DropConnection();
 
-  std::unique_ptr<TTCPBlockSocket> FSock;
+  std::unique_ptr<HttpSocket> FSock;
   TTransferEncoding FTransferEncoding = TE_UNKNOWN;
   std::string FAliveHost;
   std::string FAlivePort;
@@ -117,7 +118,7 @@ class THTTPSend : public TNetClient {
   std::vector<std::string> FCookies;
   std::int64_t FDownloadSize = 0;
   std::int64_t FUploadSize = 0;
-  bool FUseProxy = false;         // the running request goes to the proxy in absolute form
+  bool FUseProxy = false;          // the running request goes to the proxy in absolute form
   bool FConnectionBroken = false;  // the response could not be framed: never reuse
   std::int64_t FHeadBytes = 0;     // bytes of the response head read so far
   // Header lines of a final answer that came instead of "100 Continue".

@@ -10,8 +10,8 @@
 
 namespace ov {
 
-void THTTPSend::BuildRequestHead(std::string_view method, const HttpTarget& target,
-                                 bool has_body, bool expect100) {
+void THTTPSend::BuildRequestHead(std::string_view method, const HttpTarget& target, bool has_body,
+                                 bool expect100) {
   const std::string prot = UpperAscii(target.Prot);
   const std::string host_text = IsIP6Text(target.Host) ? "[" + target.Host + "]" : target.Host;
 

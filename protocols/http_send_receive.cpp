@@ -6,6 +6,7 @@
 #include "net/tcp_block_socket.h"
 #include "net/text_utils.h"
 #include "protocols/http_send.h"
+#include "protocols/http_socket.h"
 #include "protocols/http_text.h"
 
 namespace ov {
@@ -133,6 +134,9 @@ bool THTTPSend::ReadBodyToClose() {
 }
 
 bool THTTPSend::PeerClosedGracefully() {
+  // A reset leaves an error pending on the handle (or reported by the next receive); an
+  // orderly close leaves none, and a receive then returns 0 bytes.
+  if (FSock->PendingSocketError() != 0) return false;
   char probe = 0;
   const std::int32_t got = FSock->PeekBuffer(&probe, 1);
   return got == 0 && FSock->LastError() == 0;

@@ -51,18 +51,24 @@ std::string ReadFile(const fs::path& path) {
 
 const char* FtpServerProgram(FtpServerKind kind) {
   switch (kind) {
-    case FtpServerKind::Vsftpd: return "vsftpd";
-    case FtpServerKind::PureFtpd: return "pure-ftpd";
-    case FtpServerKind::ProFtpd: return "proftpd";
+    case FtpServerKind::Vsftpd:
+      return "vsftpd";
+    case FtpServerKind::PureFtpd:
+      return "pure-ftpd";
+    case FtpServerKind::ProFtpd:
+      return "proftpd";
   }
   return "";
 }
 
 const char* FtpServerPackage(FtpServerKind kind) {
   switch (kind) {
-    case FtpServerKind::Vsftpd: return "vsftpd";
-    case FtpServerKind::PureFtpd: return "pure-ftpd";
-    case FtpServerKind::ProFtpd: return "proftpd-core";
+    case FtpServerKind::Vsftpd:
+      return "vsftpd";
+    case FtpServerKind::PureFtpd:
+      return "pure-ftpd";
+    case FtpServerKind::ProFtpd:
+      return "proftpd-core";
   }
   return "";
 }
@@ -71,9 +77,12 @@ const char* FtpServerName(FtpServerKind kind) { return FtpServerProgram(kind); }
 
 std::string FtpServerEnvName(FtpServerKind kind) {
   switch (kind) {
-    case FtpServerKind::Vsftpd: return "OV_FTP_VSFTPD";
-    case FtpServerKind::PureFtpd: return "OV_FTP_PUREFTPD";
-    case FtpServerKind::ProFtpd: return "OV_FTP_PROFTPD";
+    case FtpServerKind::Vsftpd:
+      return "OV_FTP_VSFTPD";
+    case FtpServerKind::PureFtpd:
+      return "OV_FTP_PUREFTPD";
+    case FtpServerKind::ProFtpd:
+      return "OV_FTP_PROFTPD";
   }
   return "";
 }
@@ -276,8 +285,9 @@ struct Launch {
 Launch PrepareVsftpd(const std::string& program, const FtpServerInfo& info, bool ipv6,
                      const fs::path& conf) {
   std::ostringstream c;
-  c << (ipv6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=" : "listen=YES\nlisten_ipv6=NO\n"
-                                                               "listen_address=")
+  c << (ipv6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6="
+             : "listen=YES\nlisten_ipv6=NO\n"
+               "listen_address=")
     << info.host << "\nlisten_port=" << info.port << "\nbackground=NO\n"
     << "anonymous_enable=YES\nno_anon_password=YES\nanon_root=" << info.root << "\n"
     << "local_enable=YES\nlocal_root=" << info.root << "\nwrite_enable=YES\nlocal_umask=022\n"
@@ -288,8 +298,9 @@ Launch PrepareVsftpd(const std::string& program, const FtpServerInfo& info, bool
   WriteFile(conf / "vsftpd.conf", c.str());
   // Local users log on through PAM; the system's ftp rules also demand a login shell, which
   // the test account has not. A private mount shows vsftpd a plain password check instead.
-  WriteFile(conf / "pam", "auth required pam_unix.so\naccount required pam_unix.so\n"
-                          "session required pam_permit.so\n");
+  WriteFile(conf / "pam",
+            "auth required pam_unix.so\naccount required pam_unix.so\n"
+            "session required pam_permit.so\n");
   return {{"/usr/bin/unshare", "-m", "--", "/bin/sh", "-c",
            "mount --bind \"$1\" /etc/pam.d/vsftpd && shift && exec \"$@\"", "sh",
            (conf / "pam").string(), program, (conf / "vsftpd.conf").string()},
@@ -300,25 +311,40 @@ Launch PreparePureFtpd(const std::string& program, const FtpServerInfo& info,
                        const fs::path& conf) {
   const Account account = LocalAccount();
   std::ostringstream line;
-  line << kUser << ':' << kPasswordHash << ':' << account.uid << ':' << account.gid << "::"
-       << info.root << "/./::::::::::::\n";
+  line << kUser << ':' << kPasswordHash << ':' << account.uid << ':' << account.gid
+       << "::" << info.root << "/./::::::::::::\n";
   WriteFile(conf / "pureftpd.passwd", line.str());
   fs::path pure_pw = fs::path(program).parent_path().parent_path() / "bin" / "pure-pw";
   if (!fs::exists(pure_pw)) pure_pw = FindProgram("pure-pw");
   const std::string log = (conf / "server.log").string();
-  if (pure_pw.empty() ||
-      !RunToEnd({pure_pw.string(), "mkdb", (conf / "pureftpd.pdb").string(), "-f",
-                 (conf / "pureftpd.passwd").string()},
-                log)) {
+  if (pure_pw.empty() || !RunToEnd({pure_pw.string(), "mkdb", (conf / "pureftpd.pdb").string(),
+                                    "-f", (conf / "pureftpd.passwd").string()},
+                                   log)) {
     return {{}, "pure-pw could not build the user database"};
   }
   // Anonymous users always land in the ftp account's home: a private mount puts the test
   // root there for this server alone.
-  return {{"/usr/bin/unshare", "-m", "--", "/bin/sh", "-c",
-           "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"", "sh", info.root,
-           AnonymousHome(), program, "-S", info.host + "," + std::to_string(info.port), "-p",
-           std::to_string(info.passive_low) + ":" + std::to_string(info.passive_high), "-l",
-           "puredb:" + (conf / "pureftpd.pdb").string(), "-u", "1", "-A", "-H", "-g",
+  return {{"/usr/bin/unshare",
+           "-m",
+           "--",
+           "/bin/sh",
+           "-c",
+           "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"",
+           "sh",
+           info.root,
+           AnonymousHome(),
+           program,
+           "-S",
+           info.host + "," + std::to_string(info.port),
+           "-p",
+           std::to_string(info.passive_low) + ":" + std::to_string(info.passive_high),
+           "-l",
+           "puredb:" + (conf / "pureftpd.pdb").string(),
+           "-u",
+           "1",
+           "-A",
+           "-H",
+           "-g",
            (conf / "pure-ftpd.pid").string()},
           ""};
 }
@@ -387,6 +413,10 @@ std::unique_ptr<FtpServer> FtpServer::Start(FtpServerKind kind, const std::strin
   server->kind_ = kind;
   if (ParseFtpServerInfo(EnvText(FtpServerEnvName(kind)), server->info_)) return server;
 
+  if (!getpwnam(kUser)) {
+    error = std::string("the test account ") + kUser + " is missing: run scripts/setup as root";
+    return nullptr;
+  }
   // A free port may be taken between our look and the server's bind: try a few times.
   for (int attempt = 0; attempt < 3; ++attempt) {
     server->Stop();
@@ -404,9 +434,15 @@ std::unique_ptr<FtpServer> FtpServer::Start(FtpServerKind kind, const std::strin
     info.passive_high = info.passive_low + 49;
     Launch launch;
     switch (kind) {
-      case FtpServerKind::Vsftpd: launch = PrepareVsftpd(program, info, ipv6, conf); break;
-      case FtpServerKind::PureFtpd: launch = PreparePureFtpd(program, info, conf); break;
-      case FtpServerKind::ProFtpd: launch = PrepareProFtpd(program, info, ipv6, conf); break;
+      case FtpServerKind::Vsftpd:
+        launch = PrepareVsftpd(program, info, ipv6, conf);
+        break;
+      case FtpServerKind::PureFtpd:
+        launch = PreparePureFtpd(program, info, conf);
+        break;
+      case FtpServerKind::ProFtpd:
+        launch = PrepareProFtpd(program, info, ipv6, conf);
+        break;
     }
     if (!launch.error.empty()) {
       error = launch.error + "\n" + server->LogText();

@@ -31,11 +31,11 @@ std::string FtpServerEnvName(FtpServerKind kind);
 bool FtpServerHandedOver(FtpServerKind kind);
 
 struct FtpServerInfo {
-  std::string host;      // "127.0.0.1" or "::1"
+  std::string host;  // "127.0.0.1" or "::1"
   int port = 0;
-  std::string user;      // the local user; anonymous logs on as "anonymous"
+  std::string user;  // the local user; anonymous logs on as "anonymous"
   std::string password;
-  std::string root;      // folder both users see as "/" (a Windows path under Wine)
+  std::string root;  // folder both users see as "/" (a Windows path under Wine)
   int passive_low = 0, passive_high = 0;
 };
 
@@ -48,8 +48,8 @@ class FtpServer {
   // Starts `program` (a full path) as a server of `kind` on loopback, IPv6 (::1) when `ipv6`;
   // when one was handed over through the environment, returns that one (not stopped here).
   // nullptr with the reason in `error` when it does not come up.
-  static std::unique_ptr<FtpServer> Start(FtpServerKind kind, const std::string& program,
-                                          bool ipv6, std::string& error);
+  static std::unique_ptr<FtpServer> Start(FtpServerKind kind, const std::string& program, bool ipv6,
+                                          std::string& error);
   ~FtpServer();
   FtpServer(const FtpServer&) = delete;
   FtpServer& operator=(const FtpServer&) = delete;
@@ -74,8 +74,7 @@ class FtpServer {
 // Starts a server, writes its description line to `info_file` and keeps it running until
 // that file is deleted or `max_seconds` pass; then stops it. For handing a server to Wine.
 bool ServeFtpServerUntilReleased(FtpServerKind kind, const std::string& program, bool ipv6,
-                                 const std::string& info_file, int max_seconds,
-                                 std::string& error);
+                                 const std::string& info_file, int max_seconds, std::string& error);
 
 }  // namespace ov::testing
 
@@ -84,21 +83,21 @@ bool ServeFtpServerUntilReleased(FtpServerKind kind, const std::string& program,
 // program is missing (under Wine: skips when no server was handed over); fails it when the
 // server does not start.
 #ifdef _WIN32
-#define OV_FIND_FTP_SERVER_PROGRAM(var, kind)                                                \
-  GTEST_SKIP() << "no " << ::ov::testing::FtpServerName(kind)                                \
+#define OV_FIND_FTP_SERVER_PROGRAM(var, kind)                                                  \
+  GTEST_SKIP() << "no " << ::ov::testing::FtpServerName(kind)                                  \
                << " handed over by the native side (" << ::ov::testing::FtpServerEnvName(kind) \
                << ")"
 #else
-#define OV_FIND_FTP_SERVER_PROGRAM(var, kind)                                                \
-  OV_REQUIRE_PROGRAM(var##_found, ::ov::testing::FtpServerProgram(kind),                    \
-                     ::ov::testing::FtpServerPackage(kind));                                 \
+#define OV_FIND_FTP_SERVER_PROGRAM(var, kind)                            \
+  OV_REQUIRE_PROGRAM(var##_found, ::ov::testing::FtpServerProgram(kind), \
+                     ::ov::testing::FtpServerPackage(kind));             \
   var = var##_found
 #endif
-#define OV_START_FTP_SERVER(var, kind, ipv6)                                                 \
-  std::string var##_program, var##_error;                                                    \
-  if (!::ov::testing::FtpServerHandedOver(kind)) {                                           \
-    OV_FIND_FTP_SERVER_PROGRAM(var##_program, kind);                                         \
-  }                                                                                          \
-  std::unique_ptr<::ov::testing::FtpServer> var =                                            \
-      ::ov::testing::FtpServer::Start(kind, var##_program, ipv6, var##_error);               \
+#define OV_START_FTP_SERVER(var, kind, ipv6)                                   \
+  std::string var##_program, var##_error;                                      \
+  if (!::ov::testing::FtpServerHandedOver(kind)) {                             \
+    OV_FIND_FTP_SERVER_PROGRAM(var##_program, kind);                           \
+  }                                                                            \
+  std::unique_ptr<::ov::testing::FtpServer> var =                              \
+      ::ov::testing::FtpServer::Start(kind, var##_program, ipv6, var##_error); \
   ASSERT_TRUE(var) << ::ov::testing::FtpServerName(kind) << ": " << var##_error

@@ -1,8 +1,8 @@
 #include "support/proxy_servers.h"
 
 #ifdef _WIN32
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
@@ -222,8 +222,7 @@ DaemonProcess::DaemonProcess() : impl_(std::make_unique<Impl>()) {}
 DaemonProcess::~DaemonProcess() { impl_->Stop(); }
 
 std::unique_ptr<DaemonProcess> DaemonProcess::Start(const std::vector<std::string>& argv,
-                                                    const std::string& config,
-                                                    std::string* error) {
+                                                    const std::string& config, std::string* error) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     const int port = PickFreePort();
     if (port == 0) continue;
@@ -253,7 +252,8 @@ std::unique_ptr<DaemonProcess> DaemonProcess::Start(const std::vector<std::strin
   return nullptr;
 }
 
-std::unique_ptr<DaemonProcess> StartSocks5Server(const std::string& program, const std::string& user,
+std::unique_ptr<DaemonProcess> StartSocks5Server(const std::string& program,
+                                                 const std::string& user,
                                                  const std::string& password, std::string* error) {
   std::vector<std::string> argv = {program, "-i", "127.0.0.1", "-p", "{port}"};
   if (!user.empty()) argv.insert(argv.end(), {"-u", user, "-P", password});

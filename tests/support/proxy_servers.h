@@ -44,7 +44,8 @@ class DaemonProcess {
 };
 
 // microsocks on 127.0.0.1, with user name and password when `user` is not empty.
-std::unique_ptr<DaemonProcess> StartSocks5Server(const std::string& program, const std::string& user,
+std::unique_ptr<DaemonProcess> StartSocks5Server(const std::string& program,
+                                                 const std::string& user,
                                                  const std::string& password, std::string* error);
 
 // tinyproxy on 127.0.0.1 accepting requests from 127.0.0.1, allowing CONNECT to `connect_port`

@@ -199,8 +199,8 @@ struct ScriptedPeer::Impl {
     if (!EnsureConnection()) return false;
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-      int r = ::send(connection.Get(), bytes.data() + sent, static_cast<int>(bytes.size() - sent),
-                     0);
+      int r =
+          ::send(connection.Get(), bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
       if (r <= 0) {
         Fail("send failed: " + std::to_string(LastNetError()));
         return false;
@@ -321,6 +321,18 @@ ScriptedPeer& ScriptedPeer::Receive(std::size_t count) {
   impl_->steps.push_back([count](Impl& p) {
     std::string got;
     return p.protocol == Protocol::Udp ? p.ReceiveDatagram(got) : p.ReceiveBytes(count, got, false);
+  });
+  return *this;
+}
+
+ScriptedPeer& ScriptedPeer::ReceiveUntil(std::string terminator) {
+  impl_->steps.push_back([terminator = std::move(terminator)](Impl& p) {
+    std::string got;
+    while (got.size() < terminator.size() ||
+           got.compare(got.size() - terminator.size(), terminator.size(), terminator) != 0) {
+      if (!p.ReceiveBytes(got.size() + 1, got, false)) return false;
+    }
+    return true;
   });
   return *this;
 }

@@ -38,19 +38,21 @@ class ScriptedPeer {
 
   // Script steps, played in order. TCP steps that need a connection accept one first when
   // none is open (the first one, or the next one after Close/Reset).
-  ScriptedPeer& Accept();                    // waits for the next connection
-  ScriptedPeer& Send(std::string bytes);     // TCP: on the connection; UDP: one datagram back
-                                             // to the last sender
+  ScriptedPeer& Accept();                 // waits for the next connection
+  ScriptedPeer& Send(std::string bytes);  // TCP: on the connection; UDP: one datagram back
+                                          // to the last sender
   ScriptedPeer& SendRepeatedly(std::string chunk, int times, int interval_ms);
   ScriptedPeer& Expect(std::string bytes);   // TCP: exactly that many bytes, compared;
                                              // UDP: one datagram, compared
   ScriptedPeer& Receive(std::size_t count);  // TCP: exactly `count` bytes; UDP: one datagram
+  ScriptedPeer& ReceiveUntil(std::string terminator);  // TCP: up to and including `terminator`
+                                                      // (e.g. "\r\n" or "\r\n\r\n")
   ScriptedPeer& ReceiveUntilClose();         // TCP: everything until the client closes
   ScriptedPeer& Wait(int ms);
-  ScriptedPeer& Close();                     // graceful close of the connection
-  ScriptedPeer& Reset();                     // abortive close (linger 0): the client sees a reset
-  ScriptedPeer& Stall();                     // keeps the connection open, reading nothing,
-                                             // until the peer is destroyed
+  ScriptedPeer& Close();  // graceful close of the connection
+  ScriptedPeer& Reset();  // abortive close (linger 0): the client sees a reset
+  ScriptedPeer& Stall();  // keeps the connection open, reading nothing,
+                          // until the peer is destroyed
   // Limit of each later receive or accept step (default 10 s).
   ScriptedPeer& StepLimit(int ms);
 
@@ -58,10 +60,10 @@ class ScriptedPeer {
   // Waits until the script has run to its end; false when it is still running after `ms`.
   bool WaitDone(int ms = 10000);
 
-  std::string Received() const;                 // TCP bytes received so far, in order
-  std::vector<std::string> Datagrams() const;   // UDP datagrams received, in order
-  std::vector<std::string> Failures() const;    // unmet expectations and socket errors
-  int Connections() const;                      // connections accepted so far
+  std::string Received() const;                // TCP bytes received so far, in order
+  std::vector<std::string> Datagrams() const;  // UDP datagrams received, in order
+  std::vector<std::string> Failures() const;   // unmet expectations and socket errors
+  int Connections() const;                     // connections accepted so far
 
   struct Impl;
 

@@ -49,11 +49,8 @@ struct Entry {
   std::int64_t size;  // -1: not compared
 };
 const std::vector<Entry> kFolder = {
-    {"recent.txt", false, 1234},
-    {"old file.txt", false, 10},
-    {"name with  spaces.txt", false, 42},
-    {"subdir", true, -1},
-    {"link", true, -1},
+    {"recent.txt", false, 1234}, {"old file.txt", false, 10}, {"name with  spaces.txt", false, 42},
+    {"subdir", true, -1},        {"link", true, -1},
 };
 constexpr const char* kOldFileDate = "2019-03-05";
 
@@ -220,8 +217,8 @@ void MakeFolder(const fs::path& root) {
 // curl as the reference client: LIST, or MLSD with `mlsd`; extra options before the URL.
 std::string Fetch(const std::string& curl, const std::string& url, bool mlsd,
                   const std::string& options = "") {
-  return RunCommand(curl + " -s -S -g --max-time 30 " + (mlsd ? "-X MLSD " : "") + options +
-                    " '" + url + "'");
+  return RunCommand(curl + " -s -S -g --max-time 30 " + (mlsd ? "-X MLSD " : "") + options + " '" +
+                    url + "'");
 }
 
 class LiveListing : public ::testing::TestWithParam<FtpServerKind> {};
@@ -240,8 +237,7 @@ TEST_P(LiveListing, ShowsTheFolderAsCreated) {
     ASSERT_FALSE(listing.empty()) << server->LogText();
     ExpectFolder(listing, mlsd, name + (mlsd ? " MLSD" : " LIST"));
     if (std::getenv("OV_CAPTURE_LISTINGS")) {
-      std::ofstream(FixtureDir() / (name + (mlsd ? "_mlsd.txt" : "_list.txt")),
-                    std::ios::binary)
+      std::ofstream(FixtureDir() / (name + (mlsd ? "_mlsd.txt" : "_list.txt")), std::ios::binary)
           << listing;
     }
   }

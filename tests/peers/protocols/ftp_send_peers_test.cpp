@@ -117,8 +117,7 @@ TEST_P(FtpSendPeers, AnonymousPassiveDownloadAndListings) {
   const std::set<std::string> expected = {"one.txt", "name with  spaces.txt", "subdir"};
   bool subdir_is_directory = false;
   ASSERT_TRUE(ftp.List("dir", false)) << c.transcript;
-  EXPECT_EQ(ListedNames(ftp.FtpList(), subdir_is_directory), expected)
-      << ftp.DataStream().Data();
+  EXPECT_EQ(ListedNames(ftp.FtpList(), subdir_is_directory), expected) << ftp.DataStream().Data();
   EXPECT_TRUE(subdir_is_directory);
   EXPECT_TRUE(ftp.FtpList().UnparsedLines().empty() ||
               ftp.FtpList().UnparsedLines().front().starts_with("total"));
@@ -135,8 +134,7 @@ TEST_P(FtpSendPeers, AnonymousPassiveDownloadAndListings) {
     ftp.UseMLSDList = true;
     subdir_is_directory = false;
     ASSERT_TRUE(ftp.List("dir", false)) << c.transcript;
-    EXPECT_EQ(ListedNames(ftp.FtpList(), subdir_is_directory), expected)
-        << ftp.DataStream().Data();
+    EXPECT_EQ(ListedNames(ftp.FtpList(), subdir_is_directory), expected) << ftp.DataStream().Data();
     EXPECT_TRUE(subdir_is_directory);
   }
 

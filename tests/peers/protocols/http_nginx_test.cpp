@@ -60,16 +60,12 @@ std::string Pattern(std::size_t size) {
 class HttpNginx : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "nginx is started by the Linux build only";
-#else
-    OV_REQUIRE_PROGRAM(nginx, "nginx", "nginx-light");
+    OV_REQUIRE_PROGRAM(nginx, NginxServer::ProgramName(), "nginx-light");
     std::string error;
     server_ = NginxServer::Start(nginx, &error);
     ASSERT_NE(server_, nullptr) << error;
     small_ = Pattern(1000);
     std::ofstream(server_->Root() + "/small.bin", std::ios::binary) << small_;
-#endif
   }
 
   std::unique_ptr<NginxServer> server_;
@@ -158,7 +154,9 @@ TEST_F(HttpNginx, Protocol10ClosesAfterEachAnswer) {
 }
 
 TEST_F(HttpNginx, LargeBodyMatchesTheFileAndCurl) {
+#ifndef _WIN32
   OV_REQUIRE_PROGRAM(curl, "curl", "curl");
+#endif
   const std::string path = server_->Root() + "/large.bin";
   {
     std::ofstream out(path, std::ios::binary);
@@ -187,10 +185,13 @@ TEST_F(HttpNginx, LargeBodyMatchesTheFileAndCurl) {
   const std::string client_digest = body.HexDigest();
   EXPECT_EQ(client_digest, file_digest);
 
+#ifndef _WIN32
+  // curl is a Linux program: the comparison runs in the native build.
   const std::string curl_file = server_->Folder() + "/curl.bin";
   const std::string command = curl + " -s -o " + curl_file + " " + server_->Url("/large.bin");
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(Sha256OfFile(curl_file), client_digest);
+#endif
 }
 
 TEST(Sha256Helper, KnownDigests) {

@@ -22,18 +22,14 @@ using testing::NginxServer;
 class HttpProxy : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "nginx is started by the Linux build only";
-#else
-    OV_REQUIRE_PROGRAM(nginx, "nginx", "nginx-light");
-    OV_REQUIRE_PROGRAM(tinyproxy, "tinyproxy", "tinyproxy");
+    OV_REQUIRE_PROGRAM(nginx, NginxServer::ProgramName(), "nginx-light");
+    OV_REQUIRE_PROGRAM(tinyproxy, testing::ProxyProgramName("tinyproxy"), "tinyproxy");
     std::string error;
     server_ = NginxServer::Start(nginx, &error);
     ASSERT_NE(server_, nullptr) << error;
     std::ofstream(server_->Root() + "/via.txt", std::ios::binary) << "through the proxy";
     proxy_ = testing::StartTunnelProxy(tinyproxy, server_->Port(), &error);
     ASSERT_NE(proxy_, nullptr) << error;
-#endif
   }
 
   std::unique_ptr<NginxServer> server_;

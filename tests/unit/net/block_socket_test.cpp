@@ -21,7 +21,7 @@ using ::testing::Pair;
 
 TEST(BlockSocketConnect, ConnectSendReceiveCloseFireTheEventsInOrder) {
   ScriptedPeer peer;
-  peer.Expect("hello").Send("world\r\n").ReceiveUntilClose();
+  peer.ReceiveUntil("\r\n").Send("world\r\n").ReceiveUntilClose();
   peer.Start();
 
   TestTcpSocket socket;
@@ -35,7 +35,7 @@ TEST(BlockSocketConnect, ConnectSendReceiveCloseFireTheEventsInOrder) {
 
   socket.Connect("127.0.0.1", peer.PortText());
   ASSERT_EQ(socket.LastError(), 0);
-  socket.SendString("hello");
+  socket.SendString("hello\r\n");
   ASSERT_TRUE(socket.CanRead(5000));
   EXPECT_EQ(socket.RecvString(5000), "world");
   socket.CloseSocket();
@@ -43,15 +43,16 @@ TEST(BlockSocketConnect, ConnectSendReceiveCloseFireTheEventsInOrder) {
   EXPECT_THAT(events.All(),
               ElementsAre(Pair(HR_ResolvingBegin, address), Pair(HR_ResolvingEnd, address),
                           Pair(HR_SocketCreate, "IPv4"), Pair(HR_Connect, address),
-                          Pair(HR_WriteCount, "5"), Pair(HR_CanRead, ""),
-                          Pair(HR_ReadCount, "7"), Pair(HR_SocketClose, "")));
-  EXPECT_THAT(monitored, ElementsAre(Pair(true, "hello"), Pair(false, "world\r\n")));
-  EXPECT_EQ(socket.SendCounter(), 5);
+                          Pair(HR_WriteCount, "7"), Pair(HR_CanRead, ""), Pair(HR_ReadCount, "7"),
+                          Pair(HR_SocketClose, "")));
+  EXPECT_THAT(monitored, ElementsAre(Pair(true, "hello\r\n"), Pair(false, "world\r\n")));
+  EXPECT_EQ(socket.SendCounter(), 7);
   EXPECT_EQ(socket.RecvCounter(), 7);
   EXPECT_EQ(socket.GetRemoteSinPort(), peer.Port());
   EXPECT_EQ(socket.GetRemoteSinIP(), "127.0.0.1");
   ASSERT_TRUE(peer.WaitDone());
   EXPECT_THAT(peer.Failures(), IsEmpty());
+  EXPECT_EQ(peer.Received(), "hello\r\n");
 }
 
 TEST(BlockSocketConnect, WithConnectTimeoutTheWaitIsReportedAndModeRestored) {
@@ -67,10 +68,10 @@ TEST(BlockSocketConnect, WithConnectTimeoutTheWaitIsReportedAndModeRestored) {
   EXPECT_FALSE(socket.NonBlockMode());
   EXPECT_TRUE(socket.IP6used());
   const std::string address = "::1:" + peer.PortText();
-  EXPECT_THAT(events.All(),
-              ElementsAre(Pair(HR_ResolvingBegin, address), Pair(HR_ResolvingEnd, address),
-                          Pair(HR_SocketCreate, "IPv6"), Pair(HR_CanWrite, ""),
-                          Pair(HR_Connect, address)));
+  EXPECT_THAT(
+      events.All(),
+      ElementsAre(Pair(HR_ResolvingBegin, address), Pair(HR_ResolvingEnd, address),
+                  Pair(HR_SocketCreate, "IPv6"), Pair(HR_CanWrite, ""), Pair(HR_Connect, address)));
   socket.SendString("x");  // blocking again: the send completes
   ASSERT_TRUE(peer.WaitDone());
   EXPECT_THAT(peer.Failures(), IsEmpty());
@@ -111,6 +112,21 @@ TEST(BlockSocketConnect, ConnectTimeoutEndsWithTimedOut) {
   EXPECT_FALSE(socket.NonBlockMode());
   EXPECT_EQ(events.Count(HR_CanWrite), 0);
   EXPECT_THAT(events.Only({HR_Error}), ElementsAre(Pair(HR_Error, "10060,Connection timed out")));
+}
+
+TEST(BlockSocketConnect, UnresolvableAddressCreatesNoHandle) {
+  TestTcpSocket socket;
+  EventRecorder events;
+  events.Attach(socket);
+  socket.Connect("127.0.0.1", "no-such-service-here");
+  const std::int32_t code = socket.LastError();
+  EXPECT_NE(code, 0);
+  EXPECT_EQ(socket.Socket(), ws::kInvalidSocket);
+  EXPECT_THAT(events.All(),
+              ElementsAre(Pair(HR_ResolvingBegin, "127.0.0.1:no-such-service-here"),
+                          Pair(HR_ResolvingEnd, ":0"),
+                          Pair(HR_Error, std::to_string(code) + "," + socket.LastErrorDesc()),
+                          Pair(HR_Connect, "127.0.0.1:no-such-service-here")));
 }
 
 TEST(BlockSocketConnect, RaiseExceptThrowsInsteadOfFinishingTheOperation) {
@@ -200,10 +216,20 @@ TEST(BlockSocketOptions, QueuedOptionAppliesToTheNextHandleOnly) {
 
 TEST(BlockSocketSend, FramingPutsTheExpectedBytesOnTheWire) {
   ScriptedPeer peer;
-  const std::string expected = std::string("\x03\x00\x00\x00" "abc", 7) +        // SendBlock
-                               std::string("\x00\x00\x00\x03" "xyz", 7) +        // SendStreamIndy
-                               std::string("\x02\x00\x00\x00" "uv", 6) +         // SendStream
-                               std::string("\x78\x56\x34\x12", 4) + "Z" + "raw";  // Integer, Byte, Raw
+  const std::string expected = std::string(
+                                   "\x03\x00\x00\x00"
+                                   "abc",
+                                   7) +  // SendBlock
+                               std::string(
+                                   "\x00\x00\x00\x03"
+                                   "xyz",
+                                   7) +  // SendStreamIndy
+                               std::string(
+                                   "\x02\x00\x00\x00"
+                                   "uv",
+                                   6) +  // SendStream
+                               std::string("\x78\x56\x34\x12", 4) +
+                               "Z" + "raw";  // Integer, Byte, Raw
   peer.Expect(expected).Close();
   peer.Start();
   TestTcpSocket socket;
@@ -250,6 +276,26 @@ TEST(BlockSocketSend, LargeBufferGoesOutInChunks) {
   }
   EXPECT_EQ(total, 200000);
   EXPECT_GE(events.Count(HR_WriteCount), 4);
+}
+
+TEST(BlockSocketSend, NonBlockingSendThatStaysBlockedTimesOut) {
+  ScriptedPeer peer;
+  peer.Stall();  // reads nothing
+  peer.Start();
+  TestTcpSocket socket;
+  socket.SetSizeSendBuffer(16384);
+  socket.Connect("127.0.0.1", peer.PortText());
+  socket.SetNonBlockMode(true);
+  socket.NonblockSendTimeout = 300;
+  const std::string data(32 << 20, 'n');
+  Stopwatch clock;
+  const std::int32_t sent = socket.SendBuffer(data.data(), static_cast<std::int32_t>(data.size()));
+  EXPECT_EQ(socket.LastError(), 10060);
+  EXPECT_GT(sent, 0);
+  EXPECT_LT(sent, static_cast<std::int32_t>(data.size()));
+  EXPECT_EQ(socket.SendCounter(), sent);
+  EXPECT_GE(clock.Ms(), 250);
+  EXPECT_LT(clock.Ms(), 5000);
 }
 
 TEST(BlockSocketStop, FlagSetBeforeSendStopsItWithAbort) {

@@ -44,11 +44,11 @@ TEST(ThrottleTiming, WaitIsTheSignedDistanceAcrossTheTickWrap) {
   struct Case {
     std::uint32_t now, next, wait;
   } cases[] = {
-      {1000, 1500, 500},              // reservation still running
-      {1500, 1000, 0},                // reservation over
+      {1000, 1500, 500},  // reservation still running
+      {1500, 1000, 0},    // reservation over
       {1000, 1000, 0},
       {0xFFFFFF00u, 0x000000F4u, 500},  // reservation ends just after the wrap
-      {0x00000005u, 0xFFFFFFF0u, 0},  // stale reservation from before the wrap: no 49-day sleep
+      {0x00000005u, 0xFFFFFFF0u, 0},    // stale reservation from before the wrap: no 49-day sleep
       {0x00000010u, 0xFFFFFF00u, 0},
       {0, 0x7FFFFFFFu, 0x7FFFFFFFu},
   };

@@ -127,7 +127,12 @@ TEST(RecvLines, WholeCallBudgetEndsASlowLine) {
 
 TEST(RecvExact, SurplusStaysBufferedForTheNextReader) {
   ScriptedPeer peer;
-  peer.Send("0123456789ABCDE").Wait(100).Send(std::string("\x2A\x01\x00\x00" "Q", 5)).Stall();
+  peer.Send("0123456789ABCDE")
+      .Wait(100)
+      .Send(std::string("\x2A\x01\x00\x00"
+                        "Q",
+                        5))
+      .Stall();
   Connected client(peer);
   char buffer[10];
   ASSERT_TRUE(client.socket.CanRead(3000));
@@ -165,9 +170,21 @@ TEST(RecvExact, TimeoutAndPeerCloseDropWhatWasRead) {
   }
 }
 
+TEST(RecvExact, WholeCallBudgetOfMinusOneNeverExpires) {
+  ScriptedPeer peer;
+  peer.Send("ab").Wait(150).Send("cd").Stall();
+  Connected client(peer);
+  client.socket.InterPacketTimeout = false;
+  EXPECT_EQ(client.socket.RecvBufferStr(4, -1), "abcd");
+  EXPECT_EQ(client.socket.LastError(), 0);
+}
+
 TEST(RecvBlockTest, LengthPrefixedBlock) {
   ScriptedPeer peer;
-  peer.Send(std::string("\x03\x00\x00\x00" "abc", 7)).Stall();
+  peer.Send(std::string("\x03\x00\x00\x00"
+                        "abc",
+                        7))
+      .Stall();
   Connected client(peer);
   EXPECT_EQ(client.socket.RecvBlock(3000), "abc");
   EXPECT_EQ(client.socket.LastError(), 0);
@@ -186,7 +203,10 @@ long PeakMemoryKiB() {
 
 TEST(RecvBlockTest, HugeLengthPrefixWithLittleDataAllocatesNothingBig) {
   ScriptedPeer peer;
-  peer.Send(std::string("\xF0\xFF\xFF\x7F" "abc", 7)).Stall();
+  peer.Send(std::string("\xF0\xFF\xFF\x7F"
+                        "abc",
+                        7))
+      .Stall();
   Connected client(peer);
   const long before = PeakMemoryKiB();
   Stopwatch clock;
@@ -225,7 +245,8 @@ TEST(RecvPacketTest, CloseResetAndSilence) {
   EXPECT_EQ(client.socket.RecvPacket(300), "");
   EXPECT_EQ(client.socket.LastError(), 10060);
   EXPECT_GE(clock.Ms(), 250);
-  EXPECT_THAT(client.events.Only({HR_Error}), ElementsAre(Pair(HR_Error, "10060,Connection timed out")));
+  EXPECT_THAT(client.events.Only({HR_Error}),
+              ElementsAre(Pair(HR_Error, "10060,Connection timed out")));
 }
 
 TEST(RecvPacketTest, OnePacketIsAtMost64KiB) {
@@ -321,7 +342,12 @@ TEST(RecvStop, FlagFromAnotherThreadEndsALongReceive) {
 
 TEST(RecvThrottle, ReceiveLimitSpacesTheReads) {
   ScriptedPeer peer;
-  peer.Send(std::string(1000, 'r')).Wait(50).Send(std::string(1000, 'r')).Wait(50).Send(std::string(1000, 'r')).Stall();
+  peer.Send(std::string(1000, 'r'))
+      .Wait(50)
+      .Send(std::string(1000, 'r'))
+      .Wait(50)
+      .Send(std::string(1000, 'r'))
+      .Stall();
   Connected client(peer);
   client.socket.MaxRecvBandwidth = 2000;  // each 1000-byte read reserves 500 ms
   Stopwatch clock;

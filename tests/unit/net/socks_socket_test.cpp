@@ -63,7 +63,8 @@ TEST_F(SocksSocket, Socks5ConnectWithoutCredentials) {
   ASSERT_EQ(socket.LastError(), 0) << socket.LastErrorDesc();
   EXPECT_TRUE(socket.UsingSocks());
   EXPECT_EQ(socket.SocksLastError(), 0);
-  EXPECT_EQ(connects, (std::vector<std::string>{peer.Host() + ":" + peer.PortText(), "10.0.0.130:80"}));
+  EXPECT_EQ(connects,
+            (std::vector<std::string>{peer.Host() + ":" + peer.PortText(), "10.0.0.130:80"}));
   EXPECT_EQ(after_connect, 1);
   EXPECT_EQ(socket.GetLocalSinIP(), "192.168.1.1");
   EXPECT_EQ(socket.GetLocalSinPort(), 8080);
@@ -119,7 +120,8 @@ TEST_F(SocksSocket, Socks4AndSocks4aRequests) {
       .Send(Bytes({0, 90, 0, 0, 0, 0, 0, 0}))
       .ReceiveUntilClose()
       .Close()
-      .Expect(Bytes({4, 1, 0x1F, 0x90, 0, 0, 0, 1}) + "joe" + Bytes({0}) + "files.example" + Bytes({0}))
+      .Expect(Bytes({4, 1, 0x1F, 0x90, 0, 0, 0, 1}) + "joe" + Bytes({0}) + "files.example" +
+              Bytes({0}))
       .Send(Bytes({0, 90, 0x1F, 0x90, 10, 1, 1, 7}))
       .ReceiveUntilClose();
   peer.Start();
@@ -147,7 +149,6 @@ struct Rejection {
   int socks_last_error;
 };
 void PrintTo(const Rejection& c, std::ostream* os) { *os << c.name; }
-
 
 class SocksRejection : public SocksSocket, public ::testing::WithParamInterface<Rejection> {};
 
@@ -183,24 +184,41 @@ TEST_P(SocksRejection, FailsWithNetworkSubsystemUnusable) {
 INSTANTIATE_TEST_SUITE_P(
     Proxies, SocksRejection,
     ::testing::Values(
-        Rejection{"no_acceptable_method", TSocksType::ST_Socks5, true,
-                  {{Bytes({5, 2, 2, 0}), Bytes({5, 0xFF})}}, 0},
-        Rejection{"bad_credentials", TSocksType::ST_Socks5, true,
+        Rejection{"no_acceptable_method",
+                  TSocksType::ST_Socks5,
+                  true,
+                  {{Bytes({5, 2, 2, 0}), Bytes({5, 0xFF})}},
+                  0},
+        Rejection{"bad_credentials",
+                  TSocksType::ST_Socks5,
+                  true,
                   {{Bytes({5, 2, 2, 0}), Bytes({5, 2})},
                    {Bytes({1, 1}) + "u" + Bytes({1}) + "p", Bytes({1, 1})}},
                   0},
-        Rejection{"not_a_socks5_proxy", TSocksType::ST_Socks5, false,
-                  {{Bytes({5, 1, 0}), Bytes({4, 0})}}, 0},
-        Rejection{"v5_request_refused", TSocksType::ST_Socks5, false,
-                  {{Bytes({5, 1, 0}), Bytes({5, 0})},
-                   {Bytes({5, 1, 0, 1, 10, 0, 0, 1, 0, 80}), Bytes({5, 5, 0, 1, 0, 0, 0, 0, 0, 0})}},
-                  5},
-        Rejection{"v5_unknown_address_type", TSocksType::ST_Socks5, false,
-                  {{Bytes({5, 1, 0}), Bytes({5, 0})},
-                   {Bytes({5, 1, 0, 1, 10, 0, 0, 1, 0, 80}), Bytes({5, 0, 0, 7, 0, 0, 0, 0, 0, 0})}},
-                  -1},
-        Rejection{"v4_rejected_91", TSocksType::ST_Socks4, false,
-                  {{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 91, 0, 0, 0, 0, 0, 0})}}, 91}),
+        Rejection{"not_a_socks5_proxy",
+                  TSocksType::ST_Socks5,
+                  false,
+                  {{Bytes({5, 1, 0}), Bytes({4, 0})}},
+                  0},
+        Rejection{
+            "v5_request_refused",
+            TSocksType::ST_Socks5,
+            false,
+            {{Bytes({5, 1, 0}), Bytes({5, 0})},
+             {Bytes({5, 1, 0, 1, 10, 0, 0, 1, 0, 80}), Bytes({5, 5, 0, 1, 0, 0, 0, 0, 0, 0})}},
+            5},
+        Rejection{
+            "v5_unknown_address_type",
+            TSocksType::ST_Socks5,
+            false,
+            {{Bytes({5, 1, 0}), Bytes({5, 0})},
+             {Bytes({5, 1, 0, 1, 10, 0, 0, 1, 0, 80}), Bytes({5, 0, 0, 7, 0, 0, 0, 0, 0, 0})}},
+            -1},
+        Rejection{"v4_rejected_91",
+                  TSocksType::ST_Socks4,
+                  false,
+                  {{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 91, 0, 0, 0, 0, 0, 0})}},
+                  91}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A proxy that never answers leaves the read's timeout, not 10091.

@@ -25,7 +25,6 @@ struct EncodeCase {
 };
 void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.name; }
 
-
 class SocksEncode : public ::testing::TestWithParam<EncodeCase> {};
 
 TEST_P(SocksEncode, GivesTheExactBytes) {
@@ -88,7 +87,6 @@ struct DecodeCase {
 };
 void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
-
 class SocksDecode : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(SocksDecode, ReadsAddressAndPort) {
@@ -101,20 +99,22 @@ TEST_P(SocksDecode, ReadsAddressAndPort) {
 INSTANTIATE_TEST_SUITE_P(
     Replies, SocksDecode,
     ::testing::Values(
-        DecodeCase{"v5_ip4", TSocksType::ST_Socks5, Bytes({5, 0, 0, 1, 0xC0, 0xA8, 1, 1, 0x1F, 0x90}),
-                   "192.168.1.1", "8080"},
-        DecodeCase{"v5_name", TSocksType::ST_Socks5, Bytes({5, 0, 0, 3, 5}) + "proxy" + Bytes({0, 21}),
-                   "proxy", "21"},
-        DecodeCase{"v5_ip6", TSocksType::ST_Socks5,
-                   Bytes({5, 0, 0, 4, 0x20, 1, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 80}),
-                   "2001:db8::1", "80"},
-        DecodeCase{"v5_ip4_short", TSocksType::ST_Socks5, Bytes({5, 0, 0, 1, 1, 2, 3, 4, 0}), "", "0"},
+        DecodeCase{"v5_ip4", TSocksType::ST_Socks5,
+                   Bytes({5, 0, 0, 1, 0xC0, 0xA8, 1, 1, 0x1F, 0x90}), "192.168.1.1", "8080"},
+        DecodeCase{"v5_name", TSocksType::ST_Socks5,
+                   Bytes({5, 0, 0, 3, 5}) + "proxy" + Bytes({0, 21}), "proxy", "21"},
+        DecodeCase{
+            "v5_ip6", TSocksType::ST_Socks5,
+            Bytes({5, 0, 0, 4, 0x20, 1, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 80}),
+            "2001:db8::1", "80"},
+        DecodeCase{"v5_ip4_short", TSocksType::ST_Socks5, Bytes({5, 0, 0, 1, 1, 2, 3, 4, 0}), "",
+                   "0"},
         DecodeCase{"v5_name_short", TSocksType::ST_Socks5, Bytes({5, 0, 0, 3, 9}) + "abc", "", "0"},
         DecodeCase{"v5_name_no_length", TSocksType::ST_Socks5, Bytes({5, 0, 0, 3}), "", "0"},
-        DecodeCase{"v5_unknown_type", TSocksType::ST_Socks5, Bytes({5, 0, 0, 9, 1, 2, 3, 4, 0, 1}), "",
-                   "0"},
-        DecodeCase{"v4", TSocksType::ST_Socks4, Bytes({0, 90, 0x04, 0x38, 10, 0, 0, 200}), "10.0.0.200",
-                   "1080"},
+        DecodeCase{"v5_unknown_type", TSocksType::ST_Socks5, Bytes({5, 0, 0, 9, 1, 2, 3, 4, 0, 1}),
+                   "", "0"},
+        DecodeCase{"v4", TSocksType::ST_Socks4, Bytes({0, 90, 0x04, 0x38, 10, 0, 0, 200}),
+                   "10.0.0.200", "1080"},
         DecodeCase{"v4_short", TSocksType::ST_Socks4, Bytes({0, 90, 0, 80, 1, 2, 3}), "", "0"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -2,6 +2,7 @@
 // installed plug-in, and the routing of traffic through a plug-in that reports TLS as active.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <numeric>
@@ -109,6 +110,25 @@ TEST(TcpSocket, GracefulCloseDrainsPendingData) {
   EXPECT_EQ(log.reasons.back(), HR_SocketClose);
   EXPECT_EQ(socket.Socket(), ws::kInvalidSocket);
   EXPECT_EQ(socket.LastError(), 0);
+  EXPECT_TRUE(peer.WaitDone());
+  EXPECT_TRUE(peer.Failures().empty()) << peer.Failures().front();
+}
+
+// Destroying a connected socket is a graceful close too, reported once.
+TEST(TcpSocket, DestructionClosesGracefullyOnce) {
+  ScriptedPeer peer;
+  peer.Send("bye").ReceiveUntilClose();
+  peer.Start();
+  StatusLog log;
+  {
+    TTCPBlockSocket socket;
+    socket.Connect(peer.Host(), peer.PortText());
+    ASSERT_EQ(socket.LastError(), 0) << socket.LastErrorDesc();
+    for (int i = 0; i < 200 && socket.WaitingData() < 3; ++i) socket.CanRead(10);
+    log.Attach(socket);
+  }
+  EXPECT_EQ(log.read_counts, std::vector<int>{3});
+  EXPECT_EQ(std::count(log.reasons.begin(), log.reasons.end(), HR_SocketClose), 1);
   EXPECT_TRUE(peer.WaitDone());
   EXPECT_TRUE(peer.Failures().empty()) << peer.Failures().front();
 }

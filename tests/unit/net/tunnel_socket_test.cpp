@@ -38,9 +38,10 @@ class TunnelSocket : public ::testing::Test {
 
 TEST_F(TunnelSocket, ConnectWithCredentialsCarriesTheStream) {
   proxy
-      .Expect("CONNECT 10.1.2.3:443 HTTP/1.0\r\n"
-              "Proxy-Authorization: Basic dXNlcjpwYXNz\r\n"
-              "\r\n")
+      .Expect(
+          "CONNECT 10.1.2.3:443 HTTP/1.0\r\n"
+          "Proxy-Authorization: Basic dXNlcjpwYXNz\r\n"
+          "\r\n")
       .Send("HTTP/1.0 200 Connection established\r\nProxy-agent: test\r\n\r\nfirst bytes")
       .Expect("ping")
       .ReceiveUntilClose();
@@ -85,7 +86,6 @@ struct Refusal {
 };
 void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
-
 class TunnelRefusal : public TunnelSocket, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(TunnelRefusal, LeavesTheTunnelClosed) {
@@ -110,19 +110,22 @@ TEST_P(TunnelRefusal, LeavesTheTunnelClosed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Proxies, TunnelRefusal,
-    ::testing::Values(
-        Refusal{"auth_required", "HTTP/1.1 407 Proxy Authentication Required\r\n\r\n", false, 10061},
-        Refusal{"forbidden_then_close", "HTTP/1.0 403 Forbidden\r\n\r\n", true, 10061},
-        Refusal{"status_line_too_short", "HTTP/1.0 2\r\n\r\n", false, 10061},
-        Refusal{"no_status_line", "200 OK\r\n\r\n", false, 10061},
-        Refusal{"closes_without_answer", "", true, 10054},
-        Refusal{"closes_mid_answer", "HTTP/1.0 200 OK\r\n", true, 10054},
-        Refusal{"stays_silent", "", false, 10060}),
+    ::testing::Values(Refusal{"auth_required", "HTTP/1.1 407 Proxy Authentication Required\r\n\r\n",
+                              false, 10061},
+                      Refusal{"forbidden_then_close", "HTTP/1.0 403 Forbidden\r\n\r\n", true,
+                              10061},
+                      Refusal{"status_line_too_short", "HTTP/1.0 2\r\n\r\n", false, 10061},
+                      Refusal{"no_status_line", "200 OK\r\n\r\n", false, 10061},
+                      Refusal{"closes_without_answer", "", true, 10054},
+                      Refusal{"closes_mid_answer", "HTTP/1.0 200 OK\r\n", true, 10054},
+                      Refusal{"stays_silent", "", false, 10060}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Twelve characters counting the CR are enough for the status test.
 TEST_F(TunnelSocket, ShortestAcceptedStatusLine) {
-  proxy.Expect("CONNECT 10.0.0.1:80 HTTP/1.0\r\n\r\n").Send("HTTP/1.0 20\r\n\r\n").ReceiveUntilClose();
+  proxy.Expect("CONNECT 10.0.0.1:80 HTTP/1.0\r\n\r\n")
+      .Send("HTTP/1.0 20\r\n\r\n")
+      .ReceiveUntilClose();
   proxy.Start();
   socket.Connect("10.0.0.1", "80");
   EXPECT_EQ(socket.LastError(), 0) << socket.LastErrorDesc();

@@ -137,14 +137,18 @@ const LineCase kNetWare[] = {
 INSTANTIATE_TEST_SUITE_P(NetWare, OneEntry, ::testing::ValuesIn(kNetWare));
 
 const LineCase kOther[] = {
-    {"EPLF directory", {"+i8388621.29609,m824255902,/,\tdev"},
+    {"EPLF directory",
+     {"+i8388621.29609,m824255902,/,\tdev"},
      {"dev", true, false, 0, "1996-02-13 23:58:22", "", 0}},
-    {"EPLF readable file", {"+i8388621.44468,m839956783,r,s10376,\tRFCEPLF"},
+    {"EPLF readable file",
+     {"+i8388621.44468,m839956783,r,s10376,\tRFCEPLF"},
      {"RFCEPLF", false, true, 10376, "1996-08-13 17:19:43", "", 0}},
     {"EPLF without a time", {"+/,\tpub"}, {"pub", true, false, 0, "1899-12-30 00:00:00", "", 0}},
-    {"EPLF time past 2038", {"+m4102444800,r,\tfuture"},
+    {"EPLF time past 2038",
+     {"+m4102444800,r,\tfuture"},
      {"future", false, true, 0, "2100-01-01 00:00:00", "", 0}},
-    {"EPLF dot directory falls through to the one-word mask", {"+i1,/,\t."},
+    {"EPLF dot directory falls through to the one-word mask",
+     {"+i1,/,\t."},
      {"+i1,/,\t.", false, true, 0, "2026-01-01 00:00:00", "", 52}},
     {"one word", {"README"}, {"README", false, true, 0, "2026-01-01 00:00:00", "", 52}},
 };
@@ -180,12 +184,14 @@ TEST(FtpListParse, ImpossibleDatesAreUnparsedAndTheListingGoesOn) {
   list.Lines() = {"-rw-r--r--   1 u g 10 Apr 31  2020 april31",
                   "-rw-r--r--   1 u g 10 Jan 02 24:00:00 2020 hour24",
                   "02-30-2020  10:00AM                 5 feb30",
+                  "A_LONG_NAME_FOR_A_VMS_FILE.TXT;1",
+                  "                    4/18    31-APR-2000 10:11:12  [GROUP,OWNER]  (RWED,,,)",
                   "-rw-r--r--   1 u g 10 Apr 30  2020 april30"};
   list.ParseLines();
   ASSERT_EQ(list.Count(), 1u);
   EXPECT_EQ(list.Items(0)->FileName, "april30");
-  EXPECT_EQ(list.UnparsedLines(),
-            (std::vector<std::string>{list.Lines()[0], list.Lines()[1], list.Lines()[2]}));
+  const std::vector<std::string>& lines = list.Lines();
+  EXPECT_EQ(list.UnparsedLines(), std::vector<std::string>(lines.begin(), lines.end() - 1));
 }
 
 TEST(FtpListParse, TwoLineEntryConsumesBothLines) {
@@ -199,6 +205,22 @@ TEST(FtpListParse, TwoLineEntryConsumesBothLines) {
   ASSERT_EQ(list.Count(), 2u);
   EXPECT_EQ(list.Items(0)->FileName, "FIRST_LONG_NAME_OF_A_FILE.DAT;1");
   EXPECT_EQ(list.Items(1)->FileName, "SECOND.TXT;3");
+}
+
+// A mask may continue on the next line where there is none: only the last line is used up.
+TEST(FtpListParse, ContinuationPastTheLastLine) {
+  TFTPList list;
+  FixClock(list, kNow);
+  list.Masks() = {"nnnnn YY MM DD\\", "n*\\"};
+  list.Lines() = {"last1 20 04 31"};
+  list.ParseLines();
+  EXPECT_EQ(list.Count(), 0u);
+  EXPECT_EQ(list.UnparsedLines(), std::vector<std::string>{"last1 20 04 31"});
+  list.Clear();
+  list.Lines() = {"alone"};
+  list.ParseLines();
+  ASSERT_EQ(list.Count(), 1u);
+  EXPECT_EQ(list.Items(0)->FileName, "alone");
 }
 
 TEST(FtpListParse, RecordsAccumulateUntilClear) {
@@ -255,19 +277,26 @@ TEST(FtpListMasks, MatchResultsAndFieldLimits) {
   MatchProbe probe;
   EXPECT_EQ(probe.MatchMask("", "", "n*"), 0);
   EXPECT_EQ(probe.MatchMask("abc", "", ""), 0);
-  EXPECT_EQ(probe.MatchMask("ab", "", "nnn"), 0);         // line too short
+  EXPECT_EQ(probe.MatchMask("ab", "", "nnn"), 0);  // line too short
   EXPECT_EQ(probe.MatchMask("a:b", "", "n:n"), 1);
   EXPECT_EQ(probe.MatchMask("a-b", "", "n:n"), 0);
   EXPECT_EQ(probe.MatchMask("a b", "", "nxn"), 1);
   EXPECT_EQ(probe.MatchMask("a-b", "", "nyn"), 0);
   EXPECT_EQ(probe.MatchMask("one", "two", "n*\\n*"), 2);
-  EXPECT_EQ(probe.MatchMask("one", "", "n*\\n*"), 0);     // nothing to continue on
+  EXPECT_EQ(probe.MatchMask("one", "", "n*\\n*"), 0);  // nothing to continue on
   EXPECT_EQ(probe.MatchMask("word", "", "n*\xC2\xA7"), 1);
   EXPECT_EQ(probe.MatchMask("two words", "", "n*\xC2\xA7"), 0);
 
-  for (const auto& [year, ok] : std::vector<std::pair<std::string, bool>>{
-           {"03", true}, {"99", true}, {"104", true}, {"110", true}, {"111", false},
-           {"2099", true}, {"2100", false}, {"1900", false}, {"1", false}, {"ab", false}}) {
+  for (const auto& [year, ok] : std::vector<std::pair<std::string, bool>>{{"03", true},
+                                                                          {"99", true},
+                                                                          {"104", true},
+                                                                          {"110", true},
+                                                                          {"111", false},
+                                                                          {"2099", true},
+                                                                          {"2100", false},
+                                                                          {"1900", false},
+                                                                          {"1", false},
+                                                                          {"ab", false}}) {
     probe.MatchMask("x " + year, "", "n YYYY");
     probe.Year = year;
     EXPECT_EQ(probe.ValidateMatch(), ok) << year;
@@ -327,7 +356,13 @@ TEST(FtpListMachine, FactsTypesTimesAndNames) {
   list.ParseMLSDLines();
   ASSERT_EQ(list.Count(), 8u);
   EXPECT_TRUE(list.UnparsedLines().empty());
-  struct Want { const char* name; bool dir; std::int64_t size; const char* time; const char* perm; };
+  struct Want {
+    const char* name;
+    bool dir;
+    std::int64_t size;
+    const char* time;
+    const char* perm;
+  };
   const Want want[] = {
       {"src", true, 0, "2004-01-02 03:04:05", "0755"},
       {"a b; c.txt", false, 1048576, "1999-12-31 23:59:59", ""},
@@ -364,10 +399,12 @@ TEST(FtpListDates, EncodingIsExactAndRejectsImpossibleDates) {
   EXPECT_EQ(EncodeListDateTime({1899, 12, 30, 0, 0, 0}), 0.0);
   EXPECT_EQ(EncodeListDateTime({1899, 12, 29, 6, 0, 0}), -1.25);
   EXPECT_EQ(EncodeListDateTime({2000, 1, 1, 12, 0, 0}), 36526.5);
-  for (const ListDateTime& bad : {ListDateTime{2021, 4, 31, 0, 0, 0}, ListDateTime{2021, 2, 29, 0, 0, 0},
-                                  ListDateTime{2021, 13, 1, 0, 0, 0}, ListDateTime{2021, 1, 1, 24, 0, 0},
-                                  ListDateTime{2021, 1, 1, 0, 60, 0}, ListDateTime{0, 1, 1, 0, 0, 0}}) {
-    EXPECT_FALSE(EncodeListDateTime(bad).has_value()) << bad.Year << "-" << bad.Month << "-" << bad.Day;
+  for (const ListDateTime& bad :
+       {ListDateTime{2021, 4, 31, 0, 0, 0}, ListDateTime{2021, 2, 29, 0, 0, 0},
+        ListDateTime{2021, 13, 1, 0, 0, 0}, ListDateTime{2021, 1, 1, 24, 0, 0},
+        ListDateTime{2021, 1, 1, 0, 60, 0}, ListDateTime{0, 1, 1, 0, 0, 0}}) {
+    EXPECT_FALSE(EncodeListDateTime(bad).has_value())
+        << bad.Year << "-" << bad.Month << "-" << bad.Day;
   }
   for (const char* text : {"2024-02-29 23:59:59", "1899-12-29 06:00:00", "0001-01-01 00:00:01",
                            "9999-12-31 23:59:59", "1970-01-01 00:00:00"}) {

@@ -2,7 +2,9 @@
 // data connections and resumed transfers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +25,21 @@ using testing::ScriptedPeer;
 class OpenableFTPSend : public TFTPSend {
  public:
   using TFTPSend::OpenControl;
+  using TFTPSend::PrepareData;
+};
+
+// A destination that takes at most `room` bytes, as a full disk does.
+class FullDiskStream : public MemoryStream {
+ public:
+  explicit FullDiskStream(std::size_t room) : room_(room) {}
+  std::size_t Write(const void* buffer, std::size_t count) override {
+    const std::size_t taken = std::min(count, room_);
+    room_ -= taken;
+    return MemoryStream::Write(buffer, taken);
+  }
+
+ private:
+  std::size_t room_;
 };
 
 void Configure(TFTPSend& ftp, const ScriptedPeer& control) {
@@ -36,15 +53,23 @@ void Configure(TFTPSend& ftp, const ScriptedPeer& control) {
 // Server side of a plain logon; `resume` answers the restart test with 350 three times.
 void ScriptLogon(ScriptedPeer& peer, bool resume) {
   peer.Send("220 ready\r\n")
-      .Expect("USER user\r\n").Send("331 password\r\n")
-      .Expect("PASS pw\r\n").Send("230 in\r\n")
-      .Expect("TYPE I\r\n").Send("200 binary\r\n")
-      .Expect("STRU F\r\n").Send("200 file\r\n")
-      .Expect("MODE S\r\n").Send("200 stream\r\n")
+      .Expect("USER user\r\n")
+      .Send("331 password\r\n")
+      .Expect("PASS pw\r\n")
+      .Send("230 in\r\n")
+      .Expect("TYPE I\r\n")
+      .Send("200 binary\r\n")
+      .Expect("STRU F\r\n")
+      .Send("200 file\r\n")
+      .Expect("MODE S\r\n")
+      .Send("200 stream\r\n")
       .Expect("REST 0\r\n");
   if (resume) {
-    peer.Send("350 at 0\r\n").Expect("REST 1\r\n").Send("350 at 1\r\n")
-        .Expect("REST 0\r\n").Send("350 at 0\r\n");
+    peer.Send("350 at 0\r\n")
+        .Expect("REST 1\r\n")
+        .Send("350 at 1\r\n")
+        .Expect("REST 0\r\n")
+        .Send("350 at 0\r\n");
   } else {
     peer.Send("502 no restart\r\n");
   }
@@ -79,9 +104,7 @@ class TempFile {
     const std::u8string u8 = path_.u8string();
     return std::string(u8.begin(), u8.end());
   }
-  void Write(const std::string& bytes) const {
-    std::ofstream(path_, std::ios::binary) << bytes;
-  }
+  void Write(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
   std::string Read() const {
     std::ifstream in(path_, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -99,7 +122,8 @@ TEST(FtpSendReplies, OneReplyIsReadUpToItsOwnCodeAndASpace) {
     std::vector<std::string> lines;
   };
   const Case cases[] = {
-      {"220-Welcome\r\n220-second\r\n220 ready\r\n", 220,
+      {"220-Welcome\r\n220-second\r\n220 ready\r\n",
+       220,
        {"220-Welcome", "220-second", "220 ready"}},
       // Lines of other codes inside a multi-line reply do not end it.
       {"220-first\r\n230 other\r\n220 end\r\n", 220, {"220-first", "230 other", "220 end"}},
@@ -153,16 +177,31 @@ TEST(FtpSendReplies, EndlessReplyLineStopsAtTheLineLimit) {
   EXPECT_TRUE(ftp.FullResult().empty());
 }
 
-TEST(FtpSendReplies, TelnetAbortBytes) {
+TEST(FtpSendReplies, TelnetAbortBytesAndNoEffectOnTheNextTransfer) {
+  ScriptedPeer data;
+  data.Send("whole").Close();
+  data.Start();
   ScriptedPeer peer;
-  peer.Expect("\xFF\xF4\xFF\xF2" "ABOR\r\n");
+  peer.Expect(
+          "\xFF\xF4\xFF\xF2"
+          "ABOR\r\n")
+      .Expect("PASV\r\n")
+      .Send(PasvReply("127,0,0,1", data, true))
+      .Expect("RETR f\r\n")
+      .Send("150 go\r\n226 done\r\n")
+      .Stall();
   peer.Start();
   OpenableFTPSend ftp;
   Configure(ftp, peer);
   ASSERT_TRUE(ftp.OpenControl());
   ftp.TelnetAbort();
-  ExpectScriptDone(peer);
   EXPECT_TRUE(ftp.DSock().StopFlag);
+  ASSERT_TRUE(ftp.PrepareData());
+  ASSERT_EQ(ftp.FTPCommand("RETR f"), 150);
+  EXPECT_TRUE(ftp.DataRead(ftp.DataStream()));
+  EXPECT_EQ(ftp.DataStream().Data(), "whole");
+  peer.WaitDone(1000);
+  EXPECT_EQ(peer.Failures(), std::vector<std::string>{});
 }
 
 TEST(FtpSendLogin, RestartTestDecidesCanResume) {
@@ -191,11 +230,20 @@ TEST(FtpSendLogin, GreetingDecidesWhetherLogonStarts) {
     const char* greeting;
     bool ok;
   };
-  for (const Case& c : {Case{"120 wait\r\n421 busy\r\n", false}, Case{"120 wait\r\n220 hi\r\n", true}}) {
+  for (const Case& c :
+       {Case{"120 wait\r\n421 busy\r\n", false}, Case{"120 wait\r\n220 hi\r\n", true}}) {
     ScriptedPeer peer;
-    peer.Send(c.greeting).Expect("USER user\r\n").Send("230 in\r\n")
-        .Expect("TYPE I\r\n").Send("200 ok\r\n").Expect("STRU F\r\n").Send("200 ok\r\n")
-        .Expect("MODE S\r\n").Send("200 ok\r\n").Expect("REST 0\r\n").Send("500 no\r\n");
+    peer.Send(c.greeting)
+        .Expect("USER user\r\n")
+        .Send("230 in\r\n")
+        .Expect("TYPE I\r\n")
+        .Send("200 ok\r\n")
+        .Expect("STRU F\r\n")
+        .Send("200 ok\r\n")
+        .Expect("MODE S\r\n")
+        .Send("200 ok\r\n")
+        .Expect("REST 0\r\n")
+        .Send("500 no\r\n");
     peer.StepLimit(1000);
     peer.Start();
     TFTPSend ftp;
@@ -210,12 +258,22 @@ TEST(FtpSendLogin, GreetingDecidesWhetherLogonStarts) {
 TEST(FtpSendLogin, FirewallLogonGoesToTheFirewallHost) {
   ScriptedPeer firewall;
   firewall.Send("220 proxy\r\n")
-      .Expect("USER fw@ftp.example:2121\r\n").Send("331 fw password\r\n")
-      .Expect("PASS fwpw\r\n").Send("230 through\r\n")
-      .Expect("USER user\r\n").Send("331 password\r\n")
-      .Expect("PASS pw\r\n").Send("230 in\r\n")
-      .Expect("TYPE I\r\n").Send("200 ok\r\n").Expect("STRU F\r\n").Send("200 ok\r\n")
-      .Expect("MODE S\r\n").Send("200 ok\r\n").Expect("REST 0\r\n").Send("502 no\r\n");
+      .Expect("USER fw@ftp.example:2121\r\n")
+      .Send("331 fw password\r\n")
+      .Expect("PASS fwpw\r\n")
+      .Send("230 through\r\n")
+      .Expect("USER user\r\n")
+      .Send("331 password\r\n")
+      .Expect("PASS pw\r\n")
+      .Send("230 in\r\n")
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
+      .Expect("STRU F\r\n")
+      .Send("200 ok\r\n")
+      .Expect("MODE S\r\n")
+      .Send("200 ok\r\n")
+      .Expect("REST 0\r\n")
+      .Send("502 no\r\n");
   firewall.Start();
   TFTPSend ftp;
   Configure(ftp, firewall);
@@ -265,9 +323,13 @@ TEST(FtpSendData, PasvAddressIsIgnoredInFavourOfTheControlPeer) {
   ScriptedPeer control;
   ScriptLogon(control, false);
   // Another loopback address and no parentheses: nothing listens on 127.0.0.2.
-  control.Expect("PASV\r\n").Send(PasvReply("127,0,0,2", data, false))
-      .Expect("TYPE I\r\n").Send("200 ok\r\n")
-      .Expect("RETR f.bin\r\n").Send("150 sending\r\n").Send("226 done\r\n");
+  control.Expect("PASV\r\n")
+      .Send(PasvReply("127,0,0,2", data, false))
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
+      .Expect("RETR f.bin\r\n")
+      .Send("150 sending\r\n")
+      .Send("226 done\r\n");
   control.Start();
   TFTPSend ftp;
   Configure(ftp, control);
@@ -287,9 +349,12 @@ TEST(FtpSendData, RefusedRetrieveFails) {
   data.Start();
   ScriptedPeer control;
   ScriptLogon(control, false);
-  control.Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true))
-      .Expect("TYPE I\r\n").Send("200 ok\r\n")
-      .Expect("RETR missing\r\n").Send("550 no such file\r\n");
+  control.Expect("PASV\r\n")
+      .Send(PasvReply("127,0,0,1", data, true))
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
+      .Expect("RETR missing\r\n")
+      .Send("550 no such file\r\n");
   control.Start();
   TFTPSend ftp;
   Configure(ftp, control);
@@ -319,9 +384,12 @@ TEST(FtpSendData, ResumeAppendsToThePartialFileOrLeavesItAlone) {
     data.Start();
     ScriptedPeer control;
     ScriptLogon(control, true);
-    control.Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true))
-        .Expect("TYPE I\r\n").Send("200 ok\r\n")
-        .Expect("REST 1000\r\n").Send(c.rest_reply);
+    control.Expect("PASV\r\n")
+        .Send(PasvReply("127,0,0,1", data, true))
+        .Expect("TYPE I\r\n")
+        .Send("200 ok\r\n")
+        .Expect("REST 1000\r\n")
+        .Send(c.rest_reply);
     if (c.ok) control.Expect("RETR f.bin\r\n").Send("150 go\r\n226 done\r\n");
     control.Start();
     TFTPSend ftp;
@@ -336,6 +404,34 @@ TEST(FtpSendData, ResumeAppendsToThePartialFileOrLeavesItAlone) {
   }
 }
 
+TEST(FtpSendData, PartialFileInUseIsNeitherEmptiedNorRequested) {
+  TempFile file("ftp_send_in_use");
+  file.Write(std::string(100, 'p'));
+  ScriptedPeer data;
+  data.ReceiveUntilClose();
+  data.Start();
+  ScriptedPeer control;
+  ScriptLogon(control, true);
+  control.Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true)).ReceiveUntilClose();
+  control.Start();
+  TFTPSend ftp;
+  Configure(ftp, control);
+  ftp.DirectFile = true;
+  ftp.DirectFileName = file.Utf8();
+  ASSERT_TRUE(ftp.Login());
+  {
+    // Another program holds the file.
+    auto holder = FileStream::Open(file.Utf8(), FileStream::Mode::OpenReadWrite, nullptr);
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(ftp.RetrieveFile("f.bin", true));
+  }
+  EXPECT_EQ(file.Read(), std::string(100, 'p'));
+  ftp.Sock().CloseSocket();
+  ExpectScriptDone(control);
+  ExpectScriptDone(data);
+  EXPECT_EQ(control.Received().find("RETR"), std::string::npos);
+}
+
 TEST(FtpSendData, ResumeWithoutServerSupportStartsAfresh) {
   TempFile file("ftp_send_fresh");
   file.Write("old content that is longer");
@@ -344,9 +440,12 @@ TEST(FtpSendData, ResumeWithoutServerSupportStartsAfresh) {
   data.Start();
   ScriptedPeer control;
   ScriptLogon(control, false);
-  control.Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true))
-      .Expect("TYPE I\r\n").Send("200 ok\r\n")
-      .Expect("RETR f.bin\r\n").Send("150 go\r\n226 done\r\n");
+  control.Expect("PASV\r\n")
+      .Send(PasvReply("127,0,0,1", data, true))
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
+      .Expect("RETR f.bin\r\n")
+      .Send("150 go\r\n226 done\r\n");
   control.Start();
   TFTPSend ftp;
   Configure(ftp, control);
@@ -369,14 +468,21 @@ TEST(FtpSendData, ResumedStoreSkipsCompleteFilesAndStartsOverWithoutSize) {
     data.Start();
     ScriptedPeer control;
     ScriptLogon(control, true);
-    control.Expect("SIZE up.bin\r\n").Send(c.size_reply)
-        .Expect("PASV\r\n").Send(PasvReply("127,0,0,1", data, true))
-        .Expect("TYPE I\r\n").Send("200 ok\r\n");
+    control.Expect("SIZE up.bin\r\n")
+        .Send(c.size_reply)
+        .Expect("PASV\r\n")
+        .Send(PasvReply("127,0,0,1", data, true))
+        .Expect("TYPE I\r\n")
+        .Send("200 ok\r\n");
     if (c.sends) {
-      control.Expect("ALLO 5\r\n").Send("202 no need\r\n")
-          .Expect("REST 0\r\n").Send("350 ok\r\n")
-          .Expect("STOR up.bin\r\n").Send("150 go\r\n")
-          .Wait(200).Send("226 stored\r\n");
+      control.Expect("ALLO 5\r\n")
+          .Send("202 no need\r\n")
+          .Expect("REST 0\r\n")
+          .Send("350 ok\r\n")
+          .Expect("STOR up.bin\r\n")
+          .Send("150 go\r\n")
+          .Wait(200)
+          .Send("226 stored\r\n");
     }
     control.Start();
     TFTPSend ftp;
@@ -391,20 +497,84 @@ TEST(FtpSendData, ResumedStoreSkipsCompleteFilesAndStartsOverWithoutSize) {
   }
 }
 
+TEST(FtpSendData, UnstoredBytesFailTheTransferDespiteTheServersSuccess) {
+  ScriptedPeer data;
+  data.Send(std::string(5000, 'd')).Close();
+  data.Start();
+  ScriptedPeer control;
+  control.Expect("PASV\r\n")
+      .Send(PasvReply("127,0,0,1", data, true))
+      .Expect("RETR f\r\n")
+      .Send("150 go\r\n226 done\r\n")
+      .Stall();
+  control.Start();
+  OpenableFTPSend ftp;
+  Configure(ftp, control);
+  ASSERT_TRUE(ftp.OpenControl());
+  ASSERT_TRUE(ftp.PrepareData());
+  ASSERT_EQ(ftp.FTPCommand("RETR f"), 150);
+  FullDiskStream destination(1000);
+  EXPECT_FALSE(ftp.DataRead(destination));
+  EXPECT_EQ(ftp.ResultCode(), 226);
+  EXPECT_EQ(destination.Data(), std::string(1000, 'd'));
+}
+
+TEST(FtpSendData, AbortEndsARunningDownload) {
+  ScriptedPeer data;  // would take 20 s to send everything
+  data.SendRepeatedly(std::string(1000, 'd'), 200, 100);
+  data.Start();
+  ScriptedPeer control;
+  ScriptLogon(control, false);
+  control.Expect("PASV\r\n")
+      .Send(PasvReply("127,0,0,1", data, true))
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
+      .Expect("RETR slow\r\n")
+      .Send("150 go\r\n")
+      .Expect("ABOR\r\n")
+      .Send("426 aborted\r\n226 abort done\r\n")
+      .Stall();
+  control.Start();
+  TFTPSend ftp;
+  Configure(ftp, control);
+  ASSERT_TRUE(ftp.Login());
+  // Called from the data socket's own status event, as a progress display would.
+  ftp.DSock().OnStatus = [&ftp](TBlockSocket&, THookSocketReason reason, const std::string&) {
+    if (reason == HR_ReadCount) ftp.Abort();
+  };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ftp.RetrieveFile("slow", false));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(ftp.ResultCode(), 426);
+  EXPECT_LT(ftp.DataStream().Size(), 200000);
+  control.WaitDone(1000);
+  EXPECT_EQ(control.Failures(), std::vector<std::string>{});
+}
+
 TEST(FtpSendData, EpsvOverIp6ConnectsToTargetHost) {
   ScriptedPeer data;  // on the target host's IPv4 address, unlike the control connection
   data.Send("over epsv").Close();
   data.Start();
   ScriptedPeer firewall(ScriptedPeer::Protocol::Tcp, "::1");
   firewall.Send("220 proxy\r\n")
-      .Expect("USER user@127.0.0.1:2121\r\n").Send("331 password\r\n")
-      .Expect("PASS pw\r\n").Send("230 in\r\n")
-      .Expect("TYPE I\r\n").Send("200 ok\r\n").Expect("STRU F\r\n").Send("200 ok\r\n")
-      .Expect("MODE S\r\n").Send("200 ok\r\n").Expect("REST 0\r\n").Send("502 no\r\n")
+      .Expect("USER user@127.0.0.1:2121\r\n")
+      .Send("331 password\r\n")
+      .Expect("PASS pw\r\n")
+      .Send("230 in\r\n")
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
+      .Expect("STRU F\r\n")
+      .Send("200 ok\r\n")
+      .Expect("MODE S\r\n")
+      .Send("200 ok\r\n")
+      .Expect("REST 0\r\n")
+      .Send("502 no\r\n")
       .Expect("EPSV 2\r\n")
       .Send("229 Entering Extended Passive Mode (|||" + data.PortText() + "|)\r\n")
-      .Expect("TYPE I\r\n").Send("200 ok\r\n")
-      .Expect("RETR f\r\n").Send("150 go\r\n226 done\r\n");
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
+      .Expect("RETR f\r\n")
+      .Send("150 go\r\n226 done\r\n");
   firewall.Start();
   TFTPSend ftp;
   Configure(ftp, firewall);

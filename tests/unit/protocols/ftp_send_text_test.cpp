@@ -68,8 +68,12 @@ TEST(FtpSendText, ListingLinesSplitAndDecode) {
   EXPECT_EQ(ListingLines(""), Lines{});
   // No byte-order mark: the ANSI code page (e-acute is 0xE9 there).
   EXPECT_EQ(ListingLines("caf\xE9\r\n"), Lines{"caf\xC3\xA9"});
-  EXPECT_EQ(ListingLines("\xEF\xBB\xBF" "caf\xC3\xA9\n"), Lines{"caf\xC3\xA9"});
-  EXPECT_EQ(ListingLines(std::string("\xFF\xFE" "a\0\xE9\0\n\0b\0", 10)),
+  EXPECT_EQ(ListingLines("\xEF\xBB\xBF"
+                         "caf\xC3\xA9\n"),
+            Lines{"caf\xC3\xA9"});
+  EXPECT_EQ(ListingLines(std::string("\xFF\xFE"
+                                     "a\0\xE9\0\n\0b\0",
+                                     10)),
             (Lines{"a\xC3\xA9", "b"}));
   EXPECT_EQ(ListingLines(std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6)), Lines{"\xF0\x9F\x98\x80"});
 }
@@ -113,16 +117,22 @@ TEST(FtpSendLogon, BuiltInSequences) {
       {0, {530}, false, {"USER user"}},
       {0, {150}, false, {"USER user"}},  // a preliminary reply is no answer to a logon step
       {42, {331, 230}, true, {"USER user", "PASS pw"}},
-      {1, {331, 230, 331, 331, 230}, true,
+      {1,
+       {331, 230, 331, 331, 230},
+       true,
        {"USER fwuser", "PASS fwpw", "SITE ftp.example", "USER user", "PASS pw"}},
       {1, {331, 230, 200}, false, {"USER fwuser", "PASS fwpw", "SITE ftp.example"}},
       {1, {331, 331}, false, {"USER fwuser", "PASS fwpw"}},
-      {2, {331, 230, 331, 230}, true,
+      {2,
+       {331, 230, 331, 230},
+       true,
        {"USER fwuser", "PASS fwpw", "USER user@ftp.example", "PASS pw"}},
       {3, {230, 331, 230}, true, {"USER fwuser", "USER user", "PASS pw"}},
       {4, {220, 331, 230}, true, {"OPEN ftp.example", "USER user", "PASS pw"}},
       {5, {331, 230}, true, {"USER user@ftp.example", "PASS pw"}},
-      {6, {331, 230, 331, 332, 230}, true,
+      {6,
+       {331, 230, 331, 332, 230},
+       true,
        {"USER fwuser@ftp.example", "PASS fwpw", "USER user", "PASS pw", "ACCT acct"}},
       {7, {331, 230}, true, {"USER user@ftp.example fwuser", "PASS pw"}},
       {7, {230}, false, {"USER user@ftp.example fwuser"}},
