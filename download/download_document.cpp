@@ -8,7 +8,12 @@ std::size_t DownloadDocument::Write(const void* buffer, std::size_t count) {
     written_ = true;
     if (OnFirstWrite) OnFirstWrite();
   }
-  pending_.append(static_cast<const char*>(buffer), count);
+  const char* bytes = static_cast<const char*>(buffer);
+  if (pending_.empty() && WriteThrough && WriteThrough(bytes, count)) {
+    taken_ += static_cast<std::int64_t>(count);
+    return count;
+  }
+  pending_.append(bytes, count);
   return count;
 }
 

@@ -24,6 +24,9 @@ class DownloadDocument : public Stream {
 
   // Called once before the first byte of a transfer is stored (the response head is known).
   std::function<void()> OnFirstWrite;
+  // Offered every block first while nothing is pending; true when it stored the block itself
+  // (so it is counted as taken without a copy in memory).
+  std::function<bool(const char* bytes, std::size_t count)> WriteThrough;
 
   // Bytes written and not yet taken.
   std::string& Pending() { return pending_; }

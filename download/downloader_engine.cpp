@@ -56,6 +56,9 @@ TDownloaderEngine::TDownloaderEngine(TDownloader* AOwner) {
   OnHookMonitor = AOwner->OnHookMonitor();
   OnDownloadStatus = AOwner->OnDownloadStatus();
   fDocument.OnFirstWrite = [this] { BeforeBody(); };
+  fDocument.WriteThrough = [this](const char* bytes, std::size_t count) {
+    return WriteToPartFile(bytes, count);
+  };
 }
 
 TDownloaderEngine::~TDownloaderEngine() {
@@ -116,15 +119,18 @@ void TDownloaderEngine::OpenPartFile() {
 void TDownloaderEngine::FlushDocumentToFile() {
   std::string& pending = fDocument.Pending();
   if (pending.empty()) return;
-  if (!fFileStream || fDiscardBody || !IsBodyReplyCode(fResultCode)) {
-    fDocument.TakePending();
-    return;
-  }
-  const std::size_t written = fFileStream->Write(pending.data(), pending.size());
+  // Bytes that cannot go to the file (an error reply's body, no file) are dropped.
+  WriteToPartFile(pending.data(), pending.size());
+  fDocument.TakePending();
+}
+
+bool TDownloaderEngine::WriteToPartFile(const char* bytes, std::size_t count) {
+  if (!fFileStream || fDiscardBody || !IsBodyReplyCode(fResultCode)) return false;
+  const std::size_t written = fFileStream->Write(bytes, count);
   fFileBytes += static_cast<std::int64_t>(written);
   // A short write (disk full) leaves a part file that can never be complete.
-  if (written != pending.size()) fDiscardBody = true;
-  fDocument.TakePending();
+  if (written != count) fDiscardBody = true;
+  return true;
 }
 
 void TDownloaderEngine::ClosePartFile() { fFileStream.reset(); }

@@ -70,6 +70,8 @@ class TDownloaderEngine {
   void OpenPartFile();
   // Writes the received bytes not yet on disk; bytes of a reply that is no success are dropped.
   void FlushDocumentToFile();
+  // Appends a block of a successful reply to the part file; false when it may not go there.
+  bool WriteToPartFile(const char* bytes, std::size_t count);
   void ClosePartFile();
   // Starts the part file afresh: the server sends the whole file instead of the missing part.
   void RestartPartFile();

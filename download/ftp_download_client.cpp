@@ -1,6 +1,55 @@
 #include "download/ftp_download_client.h"
 
+#include <string>
+
+#include "net/tcp_block_socket.h"
+
 namespace ov {
+namespace {
+
+// Closes the data socket when the transfer leaves, by any path.
+class DataSocketGuard {
+ public:
+  explicit DataSocketGuard(TTCPBlockSocket& socket) : socket_(socket) {}
+  ~DataSocketGuard() { socket_.CloseSocket(); }
+  DataSocketGuard(const DataSocketGuard&) = delete;
+  DataSocketGuard& operator=(const DataSocketGuard&) = delete;
+
+ private:
+  TTCPBlockSocket& socket_;
+};
+
+}  // namespace
+
+bool FtpDownloadClient::DataRead(Stream& DestStream) {
+  if (DSock().SSL().SSLEnabled()) return TFTPSend::DataRead(DestStream);
+  DataSocketGuard guard(DSock());
+  if (!AcceptData()) return false;
+  const bool stored = ReceiveData(DestStream);
+  DSock().CloseSocket();
+  ReadResult();
+  return stored && ResultCode() / 100 == 2;
+}
+
+bool FtpDownloadClient::ReceiveData(Stream& destination) {
+  TTCPBlockSocket& sock = DSock();
+  // Bytes a proxy handshake left buffered belong to the data.
+  const std::string pending = sock.LineBuffer();
+  if (!pending.empty()) {
+    sock.SetLineBuffer({});
+    if (destination.Write(pending.data(), pending.size()) != pending.size()) return false;
+  }
+  std::string block(static_cast<std::size_t>(kBlock), '\0');
+  const std::int32_t size = sock.MaxRecvBandwidth > 0 ? 16 * 1024 : kBlock;
+  for (;;) {
+    if (!sock.CanRead(Timeout)) break;
+    const std::int32_t got = sock.RecvBuffer(block.data(), size);
+    if (got <= 0) break;
+    const auto count = static_cast<std::size_t>(got);
+    if (destination.Write(block.data(), count) != count) return false;  // disk full
+  }
+  return true;
+}
 
 bool FtpDownloadClient::RetrieveFrom(const std::string& path, std::int64_t offset,
                                      Stream& destination,

@@ -12,10 +12,20 @@ namespace ov {
 
 class FtpDownloadClient : public TFTPSend {
  public:
+  // Receive block: small enough to stay in the processor's cache between receive and write.
+  static constexpr std::int32_t kBlock = 32 * 1024;
+
+  // Receives the data connection into `DestStream` in blocks of kBlock; true when every byte
+  // was stored and the closing reply is 2xx.
+  bool DataRead(Stream& DestStream) override;
+
   // RETR `path` into `destination`, asking first for a restart at `offset` when it is above 0.
   // When the server cannot restart there, `restart_from_zero` runs and the whole file comes.
   bool RetrieveFrom(const std::string& path, std::int64_t offset, Stream& destination,
                     const std::function<void()>& restart_from_zero);
+
+ private:
+  bool ReceiveData(Stream& destination);
 };
 
 }  // namespace ov

@@ -31,7 +31,7 @@ class FlagScope {
 }  // namespace
 
 THTTPDownloader::THTTPDownloader(TDownloader* AOwner)
-    : TDownloaderEngine(AOwner), fHTTPSend(std::make_unique<THTTPSend>()) {
+    : TDownloaderEngine(AOwner), fHTTPSend(std::make_unique<HttpDownloadClient>()) {
   fHTTPSend->OutputStream = &fDocument;
   AttachSocket(fHTTPSend->Sock());
 }
@@ -39,6 +39,12 @@ THTTPDownloader::THTTPDownloader(TDownloader* AOwner)
 THTTPDownloader::~THTTPDownloader() {
   DetachSocket();
   fHTTPSend.reset();
+}
+
+void THTTPDownloader::ReadClientState() {
+  fResultCode = fHTTPSend->ResultCode();
+  fDownloadSize = fHTTPSend->DownloadSize();
+  if (fDownloadSize == 0) fDownloadSize = fHTTPSend->AnnouncedSize();
 }
 
 void THTTPDownloader::ApplyProxySettings() {
@@ -81,6 +87,7 @@ void THTTPDownloader::RunRequest() {
   fFilePart = fPartName;
   OpenPartFile();
   fHTTPSend->Clear();
+  fHTTPSend->ForgetAnnouncedSize();
   fHTTPSend->RangeStart = fBytesResumed;
   fRedirectUrl.clear();
   if (OnBeforeDownload) OnBeforeDownload(*this);
@@ -107,8 +114,7 @@ void THTTPDownloader::FollowRedirect() {
 
 void THTTPDownloader::HandleSocketStatus(TBlockSocket& Sender, THookSocketReason Reason,
                                          const std::string& Value) {
-  fResultCode = fHTTPSend->ResultCode();
-  fDownloadSize = fHTTPSend->DownloadSize();
+  ReadClientState();
   if (fProbing) return;
   if (Reason == HR_SocketClose) {
     // 500 is preset for every request: this close is the connection set-up's or one before
@@ -159,8 +165,7 @@ void THTTPDownloader::HandleRangeNotSatisfiable(TBlockSocket& Sender, const std:
 
 void THTTPDownloader::BeforeBody() {
   if (fProbing) return;
-  fResultCode = fHTTPSend->ResultCode();
-  fDownloadSize = fHTTPSend->DownloadSize();
+  ReadClientState();
   if (fResultCode == 200 && fBytesResumed > 0) {
     RestartPartFile();
   } else if (fResultCode == 206) {

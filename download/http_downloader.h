@@ -8,7 +8,7 @@
 #include <string>
 
 #include "download/downloader_engine.h"
-#include "protocols/http_send.h"
+#include "download/http_download_client.h"
 
 namespace ov {
 
@@ -30,6 +30,7 @@ class THTTPDownloader : public TDownloaderEngine {
   bool TransferComplete(TBlockSocket& Sender) const override;
 
  private:
+  void ReadClientState();
   void ApplyProxySettings();
   std::string ProbeFileName();
   void RunRequest();
@@ -37,7 +38,7 @@ class THTTPDownloader : public TDownloaderEngine {
   void HandleRangeNotSatisfiable(TBlockSocket& Sender, const std::string& Value);
   void FollowRedirect();
 
-  std::unique_ptr<THTTPSend> fHTTPSend;
+  std::unique_ptr<HttpDownloadClient> fHTTPSend;
   bool fProbing = false;
   int fRedirects = 0;
   std::string fPartName;     // local name with ".part", without the folder

@@ -48,11 +48,17 @@ TEST_F(HttpDriver, EventSequenceOfOneDownload) {
   EXPECT_EQ(downloader.DownloadStatus(), stDownload);
 }
 
-TEST_F(HttpDriver, NameFromUrlIgnoresQueryAndAKeptPartSuffix) {
+// The local name: from the URL without its query, or given (a trailing ".part" is kept once);
+// a finished download replaces an older file of the same name.
+TEST_F(HttpDriver, NamesTheFinalFile) {
   struct Case {
-    std::string path, name, file;
-  } cases[] = {{"/pub/file.zip?x=1", "", "file.zip"}, {"/a", "b.zip.part", "b.zip"}};
+    std::string path, name, file, existing;
+  } cases[] = {{"/pub/file.zip?x=1", "", "file.zip", ""},
+               {"/a", "b.zip.part", "b.zip", ""},
+               {"/a.party.zip", "", "a.party.zip", ""},
+               {"/c", "c.bin", "c.bin", "an older and longer file"}};
   for (const Case& c : cases) {
+    if (!c.existing.empty()) folder.Write(c.file, c.existing);
     ScriptedPeer peer;
     peer.StepLimit(3000).Expect(GetHead(peer, c.path)).Send(Response("200 OK", "data")).Close().Start();
     Fetch(PeerUrl(peer, c.path), c.name);

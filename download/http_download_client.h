@@ -1,0 +1,30 @@
+// HTTP client of the download driver: THTTPSend whose sized bodies are received straight into
+// the response stream, one receive call per block, so throughput is bounded by the network and
+// the disk rather than by buffering.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "protocols/http_send.h"
+
+namespace ov {
+
+class HttpDownloadClient : public THTTPSend {
+ public:
+  // Small enough to stay in the processor's cache between receive and write.
+  static constexpr std::int32_t kBlock = 32 * 1024;
+
+  // Content-Length of the body being received (0 while unknown or without one).
+  std::int64_t AnnouncedSize() const { return announced_size_; }
+  void ForgetAnnouncedSize() { announced_size_ = 0; }
+
+ protected:
+  bool ReadBodySized(std::int64_t size) override;
+
+ private:
+  std::int64_t announced_size_ = 0;
+  std::string block_;
+};
+
+}  // namespace ov
