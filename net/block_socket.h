@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -216,6 +217,18 @@ class TBlockSocket {
   // LastError 10054 (peer closed) or 10060 (nothing came in time).
   std::int32_t WaitForNetworkData(std::int32_t timeout);
   std::string ReadPacketFromNetwork(std::int32_t timeout);
+  // Stream readers: bytes held in the receive buffer (or a pending line-end conversion) go
+  // first; network reads then land straight in the reused direct block. Both return the
+  // bytes placed at `destination` (at most `limit`).
+  bool HasBufferedInput() const;
+  std::int64_t TakeBuffered(char* destination, std::int32_t timeout, std::int64_t limit);
+  std::int64_t RecvDirect(char* destination, std::int32_t timeout, std::int64_t limit);
+  char* DirectBlock();  // kDirectBlockSize bytes, allocated on first use
+  // Sized read one RecvBufferStr chunk at a time, each with its own timeout budget (throttled
+  // or whole-call timeouts).
+  void RecvStreamSizeInChunks(Stream& stream, std::int32_t timeout, std::int64_t size,
+                              std::int64_t chunk);
+  static constexpr std::int32_t kDirectBlockSize = 1 << 20;
   template <typename Room>
   std::int32_t ReadExact(std::int32_t length, std::int32_t timeout, Room&& room);
   // select over copies of the socket set; true when one of the wanted sets became ready.
@@ -225,6 +238,7 @@ class TBlockSocket {
   TVarSin local_sin_{};
   TVarSin remote_sin_{};
   ReceiveBuffer line_buffer_;
+  std::unique_ptr<char[]> direct_block_;  // allocated on the first stream read
   bool non_block_mode_ = false;
   std::uint32_t next_send_time_ = 0;
   std::uint32_t next_recv_time_ = 0;

@@ -290,6 +290,74 @@ TEST(RecvStreams, SizedPrefixedAndRaw) {
   EXPECT_EQ(client.socket.RecvCounter(), 150000 + 11 + 11 + 4);
 }
 
+TEST(RecvStreams, LargeReadsGoStraightToTheStreamWithEveryBlockAnnounced) {
+  // Bytes already buffered go first, then large network reads; the surplus after the sized
+  // part stays for the next reader. With a filter, the stream gets the filtered bytes while the
+  // monitor and the counts see what arrived.
+  const std::string body = Pattern(3 * 1024 * 1024 + 17);
+  for (const bool filtered : {false, true}) {
+    SCOPED_TRACE(filtered ? "with read filter" : "without read filter");
+    ScriptedPeer peer;
+    peer.Send(body + "after").Stall();
+    Connected client(peer);
+    std::string monitored;
+    client.socket.OnMonitor = [&monitored](TBlockSocket&, bool writing, const void* buffer,
+                                           std::int32_t length) {
+      if (!writing) monitored.append(static_cast<const char*>(buffer), length);
+    };
+    if (filtered) {
+      client.socket.OnReadFilter = [](TBlockSocket&, std::string& value) {
+        for (char& ch : value) ch = static_cast<char>(ch ^ 0x20);
+      };
+    }
+    const std::string head = client.socket.RecvBufferStr(10, 3000);
+    MemoryStream stream;
+    client.socket.RecvStreamSize(stream, 5000, static_cast<std::int64_t>(body.size()) - 10);
+    EXPECT_EQ(client.socket.LastError(), 0);
+    std::string expected = body;
+    if (filtered) {
+      for (char& ch : expected) ch = static_cast<char>(ch ^ 0x20);
+    }
+    EXPECT_TRUE(head + stream.Data() == expected.substr(0, body.size()));
+    EXPECT_TRUE(monitored.substr(0, body.size()) == body);
+    std::int64_t announced = 0;
+    for (const auto& event : client.events.Only({HR_ReadCount})) {
+      announced += std::stoll(event.second);
+    }
+    EXPECT_EQ(announced, client.socket.RecvCounter());
+    EXPECT_EQ(static_cast<std::size_t>(announced), monitored.size());
+    EXPECT_EQ(client.socket.RecvBufferStr(5, 3000), filtered ? "AFTER" : "after");
+  }
+}
+
+TEST(RecvStreams, SizedReadKeepsTheWholeChunksThatArrivedBeforeSilenceOrClose) {
+  struct Case {
+    const char* name;
+    bool close;
+    std::int32_t error;
+  } cases[] = {{"silence", false, 10060}, {"close", true, 10054}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedPeer peer;
+    peer.Send(std::string(200000, 'p'));
+    if (c.close) {
+      peer.Close();
+    } else {
+      peer.Stall();
+    }
+    Connected client(peer);
+    MemoryStream stream;
+    Stopwatch clock;
+    client.socket.RecvStreamSize(stream, 400, 300000);
+    EXPECT_EQ(client.socket.LastError(), c.error);
+    EXPECT_EQ(stream.Data(), std::string(3 * 65536, 'p'));  // the fourth chunk was cut short
+    if (!c.close) {
+      EXPECT_GE(clock.Ms(), 350);
+    }
+    EXPECT_EQ(client.events.Count(HR_Error), 1);
+  }
+}
+
 TEST(RecvFilterAndPeek, FilterRewritesButCountsSeeWhatArrived) {
   ScriptedPeer peer;
   peer.Send("abcdef").Stall();
