@@ -30,10 +30,7 @@ using testing::NginxServer;
 class NginxDownload : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "nginx is started by the Linux build only";
-#else
-    OV_REQUIRE_PROGRAM(nginx, "nginx", "nginx-light");
+    OV_REQUIRE_PROGRAM(nginx, NginxServer::ProgramName(), "nginx-light");
     std::string error;
     // Under /whole/ the server ignores Range and always sends the whole file.
     server_ = NginxServer::Start(nginx, &error, "location /whole/ { max_ranges 0; }");
@@ -49,7 +46,6 @@ class NginxDownload : public ::testing::Test {
                                        std::int32_t) {
       if (reason == HR_SocketClose) ++closes_;
     });
-#endif
   }
 
   void Fetch(const std::string& path, const std::string& name) {

@@ -31,10 +31,7 @@ namespace {
 class ComponentDownloaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "nginx is started by the Linux build only";
-#else
-    OV_REQUIRE_PROGRAM(nginx, "nginx", "nginx-light");
+    OV_REQUIRE_PROGRAM(nginx, testing::NginxServer::ProgramName(), "nginx-light");
     std::string error;
     server = testing::NginxServer::Start(nginx, &error);
     ASSERT_NE(server, nullptr) << error;
@@ -42,7 +39,6 @@ class ComponentDownloaderTest : public ::testing::Test {
     std::ofstream(server->Root() + "/Banco30.rar", std::ios::binary) << body;
     folder = std::filesystem::path(server->Folder()) / "destino";
     std::filesystem::create_directories(folder);
-#endif
   }
 
   std::unique_ptr<testing::NginxServer> server;
