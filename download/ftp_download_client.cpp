@@ -1,7 +1,5 @@
 #include "download/ftp_download_client.h"
 
-#include <string>
-
 #include "net/tcp_block_socket.h"
 
 namespace ov {
@@ -32,23 +30,8 @@ bool FtpDownloadClient::DataRead(Stream& DestStream) {
 }
 
 bool FtpDownloadClient::ReceiveData(Stream& destination) {
-  TTCPBlockSocket& sock = DSock();
-  // Bytes a proxy handshake left buffered belong to the data.
-  const std::string pending = sock.LineBuffer();
-  if (!pending.empty()) {
-    sock.SetLineBuffer({});
-    if (destination.Write(pending.data(), pending.size()) != pending.size()) return false;
-  }
-  std::string block(static_cast<std::size_t>(kBlock), '\0');
-  const std::int32_t size = sock.MaxRecvBandwidth > 0 ? 16 * 1024 : kBlock;
-  for (;;) {
-    if (!sock.CanRead(Timeout)) break;
-    const std::int32_t got = sock.RecvBuffer(block.data(), size);
-    if (got <= 0) break;
-    const auto count = static_cast<std::size_t>(got);
-    if (destination.Write(block.data(), count) != count) return false;  // disk full
-  }
-  return true;
+  // The data connection's end is the end of the file.
+  return receiver_.Receive(DSock(), destination, -1, Timeout) != ReceiveEnd::WriteFailed;
 }
 
 bool FtpDownloadClient::RetrieveFrom(const std::string& path, std::int64_t offset,

@@ -6,16 +6,14 @@
 #include <functional>
 #include <string>
 
+#include "download/block_receiver.h"
 #include "protocols/ftp_send.h"
 
 namespace ov {
 
 class FtpDownloadClient : public TFTPSend {
  public:
-  // Receive block: small enough to stay in the processor's cache between receive and write.
-  static constexpr std::int32_t kBlock = 32 * 1024;
-
-  // Receives the data connection into `DestStream` in blocks of kBlock; true when every byte
+  // Receives the data connection into `DestStream` in large blocks; true when every byte
   // was stored and the closing reply is 2xx.
   bool DataRead(Stream& DestStream) override;
 
@@ -26,6 +24,8 @@ class FtpDownloadClient : public TFTPSend {
 
  private:
   bool ReceiveData(Stream& destination);
+
+  BlockReceiver receiver_;
 };
 
 }  // namespace ov

@@ -1,20 +1,17 @@
 // HTTP client of the download driver: THTTPSend whose sized bodies are received straight into
-// the response stream, one receive call per block, so throughput is bounded by the network and
-// the disk rather than by buffering.
+// the response stream in large blocks, so throughput is bounded by the network and the disk
+// rather than by buffering.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
+#include "download/block_receiver.h"
 #include "protocols/http_send.h"
 
 namespace ov {
 
 class HttpDownloadClient : public THTTPSend {
  public:
-  // Small enough to stay in the processor's cache between receive and write.
-  static constexpr std::int32_t kBlock = 32 * 1024;
-
   // Content-Length of the body being received (0 while unknown or without one).
   std::int64_t AnnouncedSize() const { return announced_size_; }
   void ForgetAnnouncedSize() { announced_size_ = 0; }
@@ -24,7 +21,7 @@ class HttpDownloadClient : public THTTPSend {
 
  private:
   std::int64_t announced_size_ = 0;
-  std::string block_;
+  BlockReceiver receiver_;
 };
 
 }  // namespace ov

@@ -53,7 +53,11 @@ std::unique_ptr<FileStream> FileStream::Open(const std::string& utf8_path, Mode 
     SetError(error, utf8_path, errno == EWOULDBLOCK ? EBUSY : errno);
     return nullptr;
   }
-  if (mode == Mode::Create && ::ftruncate(fd, 0) != 0) {
+  // An empty file is left alone: ext4 treats a truncation to zero as "rewriting a file in
+  // place" and then writes the whole new content back to disk when it is closed.
+  struct stat info {};
+  const bool empty = ::fstat(fd, &info) == 0 && info.st_size == 0;
+  if (mode == Mode::Create && !empty && ::ftruncate(fd, 0) != 0) {
     SetError(error, utf8_path, errno);
     return nullptr;
   }
