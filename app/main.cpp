@@ -43,6 +43,16 @@ std::string ExecutablePath() {
   return ov::Narrow(path);
 }
 
+// The sample-site build is this program downloading from the sample site on loopback instead
+// of the configured server.
+ov::InstallContext InstallContextOfThisBuild(const ov::SystemInfo& system) {
+#ifdef OV_SAMPLE_SITE_BASE_URL
+  return ov::MakeInstallContext(ov::build_config::kEditionSelector, OV_SAMPLE_SITE_BASE_URL, system);
+#else
+  return ov::MakeBuildInstallContext(system);
+#endif
+}
+
 int Run(HINSTANCE instance, int show) {
   ov::SocketInterfaceGuard sockets;
   ComApartment com;
@@ -58,7 +68,7 @@ int Run(HINSTANCE instance, int show) {
   settings.VendorSite = ov::build_config::kVendorSite;
   ov::TFPrincipal form(*window, settings);
   window->SetErrorCaption(form.Title());
-  form.FormCreate(ov::MakeBuildInstallContext(platform.Services().System));
+  form.FormCreate(InstallContextOfThisBuild(platform.Services().System));
 
   ov::ComponentDownloader downloader(form);
   ov::InstallationWorkflow workflow(form.Context(), platform.Services(), form, downloader);

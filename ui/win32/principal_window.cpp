@@ -3,8 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <string>
 
 #include "net/unicode.h"
 #include "ov/build_config.h"
@@ -151,7 +153,8 @@ void PrincipalWindow::CreateControls() {
   const DWORD button = kChild | WS_TABSTOP | BS_PUSHBUTTON;
   const DWORD memo =
       kChild | WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-  const DWORD label = kChild | SS_LEFT | SS_NOTIFY;
+  const DWORD text = kChild | SS_LEFTNOWORDWRAP;
+  const DWORD label = text | SS_NOTIFY;
 
   Add(Control::BtnCancelar, hwnd_, L"BUTTON", L"Cancelar", button, Box(374, 358, 75, 25));
   Add(Control::BtnInstalar, hwnd_, L"BUTTON", L"Instalar", button, Box(293, 358, 75, 25));
@@ -186,14 +189,14 @@ void PrincipalWindow::CreateControls() {
                      Box(199, 37, 246, 53), WS_EX_CONTROLPARENT);
   SetPanelBrush(edition, PanelBrush(Control::PTipo));
   Add(Control::Image1, top, L"STATIC", L"", kChild | SS_OWNERDRAW, Box(12, 10, 181, 76));
-  Add(Control::Label1, top, L"STATIC", L"Bem vindo ao instalador ", kChild | SS_LEFT,
+  Add(Control::Label1, top, L"STATIC", L"Bem vindo ao instalador ", text,
       Box(197, 4, 238, 23));
   Add(Control::LblSistema, edition, L"STATIC", L"", kChild | SS_CENTER, Box(1, 1, 244, 51));
-  Add(Control::Label2, hwnd_, L"STATIC", L"Site:", kChild | SS_LEFT, Box(8, 343, 30, 16));
+  Add(Control::Label2, hwnd_, L"STATIC", L"Site:", text, Box(8, 343, 30, 16));
   Add(Control::Label3, hwnd_, L"STATIC", L"E-Mail: " + Widen(build_config::kVendorEmail), label,
       Box(4, 360, 272, 16));
   Add(Control::Label4, hwnd_, L"STATIC", L"Telefone: " + Widen(build_config::kVendorPhone),
-      kChild | SS_LEFT, Box(4, 376, 166, 16));
+      text, Box(4, 376, 166, 16));
   Add(Control::Label5, hwnd_, L"STATIC", L"WhatsApp ", label, Box(8, 391, 72, 16));
   Add(Control::Image2, hwnd_, L"STATIC", L"", kChild | SS_OWNERDRAW, Box(76, 391, 19, 20));
   Add(Control::Label6, hwnd_, L"STATIC", Widen(build_config::kVendorWhatsAppShown) + L" ", label,
@@ -223,35 +226,68 @@ void PrincipalWindow::ApplyDpi(UINT dpi) {
   fonts_.bold16 = MakeFont(16, true, dpi);
   fonts_.bold19 = MakeFont(19, true, dpi);
   for (const Placement& p : placements_) {
-    MoveWindow(p.hwnd, Scale(p.design.left), Scale(p.design.top),
-               Scale(p.design.right) - Scale(p.design.left),
-               Scale(p.design.bottom) - Scale(p.design.top), FALSE);
-    HFONT font = fonts_.normal.get();
     const auto found = control_of_.find(p.hwnd);
-    if (found != control_of_.end()) {
-      switch (found->second) {
-        case Control::Label1:
-          font = fonts_.bold19.get();
-          break;
-        case Control::LblSistema:
-          font = fonts_.bold16.get();
-          break;
-        case Control::Label2:
-        case Control::Label3:
-        case Control::Label4:
-        case Control::Label5:
-        case Control::Label6:
-        case Control::Label7:
-          font = fonts_.bold10.get();
-          break;
-        default:
-          break;
-      }
-    }
+    const bool known = found != control_of_.end();
+    HFONT font = known ? FontOf(found->second) : fonts_.normal.get();
     SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    int width = Scale(p.design.right) - Scale(p.design.left);
+    if (known && IsOneLineLabel(found->second)) width = std::max(width, TextWidth(p.hwnd, font));
+    MoveWindow(p.hwnd, Scale(p.design.left), Scale(p.design.top), width,
+               Scale(p.design.bottom) - Scale(p.design.top), FALSE);
   }
   SendMessageW(ControlHandle(Control::StatusBar), WM_SIZE, 0, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+HFONT PrincipalWindow::FontOf(Control control) const {
+  switch (control) {
+    case Control::Label1:
+      return fonts_.bold19.get();
+    case Control::LblSistema:
+      return fonts_.bold16.get();
+    case Control::Label2:
+    case Control::Label3:
+    case Control::Label4:
+    case Control::Label5:
+    case Control::Label6:
+    case Control::Label7:
+      return fonts_.bold10.get();
+    default:
+      return fonts_.normal.get();
+  }
+}
+
+bool PrincipalWindow::IsOneLineLabel(Control control) {
+  switch (control) {
+    case Control::Label1:
+    case Control::Label2:
+    case Control::Label3:
+    case Control::Label4:
+    case Control::Label5:
+    case Control::Label6:
+    case Control::Label7:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Width of a control's visible text (trailing blanks left out) in `font`: one-line labels grow
+// to it, as the toolkit's self-sizing labels do, so a font wider than the designer's (another
+// Tahoma) still shows the whole line; the blanks may overlap what stands to the right.
+int PrincipalWindow::TextWidth(HWND control, HFONT font) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(control, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  while (!text.empty() && text.back() == L' ') text.pop_back();
+  HDC dc = GetDC(control);
+  HGDIOBJ previous = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return size.cx;
 }
 
 void PrincipalWindow::PlaceWindow(UINT dpi) {

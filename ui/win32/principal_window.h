@@ -98,6 +98,9 @@ class PrincipalWindow : public InstallerView {
   void ApplyDpi(UINT dpi);
   void PlaceWindow(UINT dpi);
   int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
+  HFONT FontOf(Control control) const;
+  static bool IsOneLineLabel(Control control);
+  static int TextWidth(HWND control, HFONT font);
   LRESULT OnColour(HDC dc, HWND child);
   bool OnSetCursor(HWND child);
   void OnCommand(int id, int code);

@@ -4,10 +4,10 @@ its window by uidriver.exe, downloading from a sample site served by nginx on lo
 
 Each scenario gets a fresh copy of a template Wine prefix (Windows 7, so the firewall rule goes
 through netsh.exe, replaced in the template by a stand-in that records its command line), its
-own sample site and nginx on a free loopback port, and a copy of Instalador.exe whose compiled-in
-download address is rewritten to that port (same length; surplus length becomes extra slashes
-before "instalador/", which nginx merges). Screenshots and the final log are kept under
-<build>/e2e/<scenario>/. Run under a virtual display (xvfb-run); exits 0 when the scenario held.
+own sample site served by nginx on the loopback port the sample-site build of the installer
+(app/sample-site/Instalador.exe, OV_SAMPLE_SITE_PORT) downloads from, so scenarios run one at a
+time. Screenshots and the final log are kept under <build>/e2e/<scenario>/. Run under a virtual
+display (xvfb-run); exits 0 when the scenario held.
 
 Usage: e2e_installation.py --build <win32 build> --source <source root> --scenario NAME
 """
@@ -44,15 +44,14 @@ def check(condition, what):
     print("ok: " + what, flush=True)
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
 def read_text(path):
     with open(path, "rb") as f:
         return f.read().decode("utf-8", "replace")
+
+
+def sample_site_port(build):
+    cache = read_text(os.path.join(build, "CMakeCache.txt"))
+    return int(re.search(r"^OV_SAMPLE_SITE_PORT:STRING=(\d+)$", cache, re.M).group(1))
 
 
 class Scenario:
@@ -67,7 +66,7 @@ class Scenario:
         self.nginx = None
         self.installer = None
         self.keep_prefix = False
-        self.port = free_port()
+        self.port = sample_site_port(build)
         self.install = os.path.join(self.prefix, "drive_c", INSTALL_DIR)
 
     # ---- the machine -------------------------------------------------------------------
@@ -125,6 +124,15 @@ class Scenario:
         return os.path.join(self.dir, "site", "instalador", relative)
 
     def start_nginx(self, rate_limit=None):
+        with socket.socket() as probe:
+            # As nginx does: connections of an earlier run still waiting out their close do
+            # not count, only a program listening there.
+            probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            try:
+                probe.bind(("127.0.0.1", self.port))
+            except OSError:
+                raise Failure("loopback port %d is taken by another program; configure the build "
+                              "with another -DOV_SAMPLE_SITE_PORT=..." % self.port)
         conf = os.path.join(self.dir, "nginx.conf")
         limit = "    location ~ executavel\\.rar$ { limit_rate %s; }\n" % rate_limit if rate_limit else ""
         with open(conf, "w") as f:
@@ -153,20 +161,9 @@ class Scenario:
 
     # ---- the program -------------------------------------------------------------------
     def make_installer(self):
-        """A copy of Instalador.exe whose compiled-in base address points at this site."""
-        built = os.path.join(self.build, "app", "Instalador.exe")
-        data = open(built, "rb").read()
-        cache = read_text(os.path.join(self.build, "CMakeCache.txt"))
-        old = re.search(r"^OV_BASE_URL:STRING=(.*)$", cache, re.M).group(1).encode()
-        head = b"http://127.0.0.1:%d/" % self.port
-        tail = b"instalador/"
-        pad = len(old) - len(head) - len(tail)
-        check(pad >= 0, "the configured base address has room for the test address")
-        new = head + b"/" * pad + tail
-        check(data.count(old + b"\0") == 1, "the base address occurs once in Instalador.exe")
+        """A copy of the sample-site build of Instalador.exe, which downloads from self.port."""
         path = os.path.join(self.dir, "Instalador.exe")
-        with open(path, "wb") as f:
-            f.write(data.replace(old + b"\0", new + b"\0"))
+        shutil.copyfile(os.path.join(self.build, "app", "sample-site", "Instalador.exe"), path)
         return path
 
     def start_installer(self):

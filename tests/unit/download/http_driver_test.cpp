@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "download_fixture.h"
+#include "net/stream.h"
 
 namespace ov {
 namespace {
@@ -334,6 +337,85 @@ TEST_F(HttpDriver, StopAndPauseFromMonitor) {
     EXPECT_EQ(downloader.DownloadStatus(), wanted);
     EXPECT_EQ(folder.Exists("big.bin.part"), wanted == stPause);
     EXPECT_FALSE(folder.Exists("big.bin"));
+  }
+}
+
+// A resumed download's speed counts only the bytes of this transfer: 4 MiB already on disk
+// would otherwise show as thousands of KB/s for 20 KiB that took a third of a second.
+TEST_F(HttpDriver, SpeedAndRemainingTimeCountOnlyThisTransfer) {
+  constexpr std::size_t kResumed = 4 << 20;
+  constexpr int kChunks = 10;
+  constexpr std::size_t kChunk = 2048;
+  folder.Write("s.bin.part", std::string(kResumed, 'r'));
+  ScriptedPeer peer;
+  peer.StepLimit(3000)
+      .Expect(GetHead(peer, "/s", "Range: bytes=" + std::to_string(kResumed) + "-\r\n"))
+      .Send("HTTP/1.0 206 Partial Content\r\nContent-Range: bytes " + std::to_string(kResumed) +
+            "-" + std::to_string(kResumed + kChunks * kChunk - 1) + "/" +
+            std::to_string(kResumed + kChunks * kChunk) + "\r\nContent-Length: " +
+            std::to_string(kChunks * kChunk) + "\r\n\r\n")
+      .SendRepeatedly(std::string(kChunk, 's'), kChunks, 30)
+      .Close()
+      .Start();
+  double last_speed = -1;
+  int last_sec = -1;
+  downloader.SetOnHookMonitor([&](TBlockSocket&, std::int32_t, std::int32_t, double speed,
+                                  std::uint16_t, std::uint16_t, std::uint16_t sec) {
+    last_speed = speed;
+    last_sec = sec;
+  });
+  const auto started = std::chrono::steady_clock::now();
+  Fetch(PeerUrl(peer, "/s"), "s.bin");
+  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  ASSERT_TRUE(peer.WaitDone());
+  ASSERT_EQ(folder.Size("s.bin"), static_cast<std::int64_t>(kResumed + kChunks * kChunk));
+  const double transferred_kib = kChunks * kChunk / 1024.0;
+  // At least what arrived over the whole call, at most what arrived over the peer's pauses.
+  EXPECT_GE(last_speed, transferred_kib / took);
+  EXPECT_LE(last_speed, transferred_kib / 0.2);
+  EXPECT_EQ(last_sec, 0) << "nothing is left to download";
+}
+
+// The finished file replaces the old one in one step. While another program holds the old
+// one open (Windows refuses the replacement then) the driver retries for a short while; when
+// it stays held the download fails with the rename message and neither file is lost.
+TEST_F(HttpDriver, FinishedFileReplacesAHeldOldOne) {
+  for (const int hold_ms : {300, 3000}) {
+    SCOPED_TRACE(hold_ms);
+    folder.Write("h.bin", "old content");
+    ScriptedPeer peer;
+    peer.StepLimit(3000).Expect(GetHead(peer, "/h")).Send(Response("200 OK", "new")).Close().Start();
+    std::string error;
+    auto held = FileStream::Open(folder.File("h.bin"), FileStream::Mode::OpenReadWrite, &error);
+    ASSERT_TRUE(held) << error;
+    std::thread release([&held, hold_ms] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(hold_ms));
+      held.reset();
+    });
+    std::string message;
+    try {
+      Fetch(PeerUrl(peer, "/h"), "h.bin");
+    } catch (const EDownloadError& failure) {
+      message = failure.what();
+    }
+    release.join();
+    ASSERT_TRUE(peer.WaitDone());
+#ifdef _WIN32
+    const bool replaced = hold_ms < 1000;
+#else
+    const bool replaced = true;  // POSIX renames onto an open file
+#endif
+    if (replaced) {
+      EXPECT_EQ(message, "");
+      EXPECT_EQ(folder.Read("h.bin"), "new");
+      EXPECT_FALSE(folder.Exists("h.bin.part"));
+    } else {
+      EXPECT_EQ(message, "Não foi possível renomear o arquivo: " + folder.File("h.bin.part") +
+                             " para " + folder.File("h.bin"));
+      EXPECT_EQ(folder.Read("h.bin"), "old content");
+      EXPECT_EQ(folder.Read("h.bin.part"), "new");
+      std::filesystem::remove(folder.File("h.bin.part"));
+    }
   }
 }
 
