@@ -122,7 +122,8 @@ bool THTTPSend::ReadBodyToClose() {
   Stream& out = ResponseStream();
   for (;;) {
     const std::string packet = FSock->RecvPacket(Timeout);
-    if (!packet.empty()) WriteBytesToStream(out, packet);
+    // A stream that takes fewer bytes than offered (a full disk) has lost part of the body.
+    if (out.Write(packet.data(), packet.size()) != packet.size()) return false;
     if (FSock->LastError() != 0) break;
   }
   // Both an orderly close and a reset arrive as 10054; only the orderly one ends the body.
@@ -146,9 +147,12 @@ bool THTTPSend::ReadBodySized(std::int64_t size) {
   if (size <= 0) return true;
   FDownloadSize = size;
   Stream& out = ResponseStream();
+  const std::int64_t start = out.Position();
   FSock->RecvStreamSize(out, Timeout, size);
+  // A stream that took fewer bytes than offered (a full disk) has lost part of the body.
+  const bool stored = out.Position() - start == size;
   out.Seek(out.Size());
-  return FSock->LastError() == 0;
+  return FSock->LastError() == 0 && stored;
 }
 
 bool THTTPSend::ReadBodyChunked() {

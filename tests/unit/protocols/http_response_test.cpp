@@ -2,10 +2,12 @@
 // body framings, connection reuse, cookies and the failures a hostile or broken server causes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include "net/stream.h"
 #include "net/tcp_block_socket.h"
 #include "protocols/http_send.h"
 #include "unit/protocols/http_test_util.h"
@@ -152,6 +154,28 @@ TEST(HttpResponse, BodyUntilCloseCountsAsSuccess) {
   EXPECT_EQ(x.http.Document().Data(), "first part," + std::string(100000, 'z'));
   EXPECT_EQ(x.http.DownloadSize(), 0);
   EXPECT_EQ(x.http.Sock().LastError(), 0);
+}
+
+// A response stream that stops taking bytes (a full disk) fails the request, for a sized body
+// and for one that ends with the connection.
+TEST(HttpResponse, BodyTheOutputStreamCannotTakeIsAFailure) {
+  class FullAfter : public MemoryStream {
+   public:
+    std::size_t Write(const void* buffer, std::size_t count) override {
+      const std::size_t room = Size() >= 10 ? 0 : std::min<std::size_t>(count, 10 - Size());
+      return MemoryStream::Write(buffer, room);
+    }
+  };
+  for (const bool sized : {true, false}) {
+    SCOPED_TRACE(sized);
+    Exchange x;
+    const std::string body(5000, 'd');
+    x.AwaitRequest().Send(sized ? SizedResponse(body) : "HTTP/1.0 200 OK\r\n\r\n" + body).Close().Start();
+    FullAfter out;
+    x.http.OutputStream = &out;
+    EXPECT_FALSE(x.Get());
+    EXPECT_EQ(out.Data(), std::string(10, 'd'));
+  }
 }
 
 TEST(HttpResponse, ResetBeforeTheEndOfAnUnsizedBodyIsAFailure) {
