@@ -1,5 +1,7 @@
 #include "support/fault_server.h"
 
+#include "support/raw_socket.h"
+
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -25,42 +27,9 @@
 namespace ov::testing {
 namespace {
 
-#ifdef _WIN32
-using RawSocket = SOCKET;
-constexpr RawSocket kInvalid = INVALID_SOCKET;
-void CloseRaw(RawSocket s) { closesocket(s); }
-struct NetUser {
-  NetUser() {
-    WSADATA data;
-    WSAStartup(0x0202, &data);
-  }
-  ~NetUser() { WSACleanup(); }
-};
-using SockLen = int;
-constexpr int kSendFlags = 0;
-#else
-using RawSocket = int;
-constexpr RawSocket kInvalid = -1;
-void CloseRaw(RawSocket s) { ::close(s); }
-struct NetUser {};
-using SockLen = socklen_t;
-constexpr int kSendFlags = MSG_NOSIGNAL;
-#endif
+using namespace rawnet;
 
-// An owned plain socket handle.
-class Handle {
- public:
-  explicit Handle(RawSocket s = kInvalid) : s_(s) {}
-  ~Handle() {
-    if (s_ != kInvalid) CloseRaw(s_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  RawSocket Get() const { return s_; }
 
- private:
-  RawSocket s_;
-};
 
 // Waits up to `ms` for `s` to be readable; false on time-out or when `stop` is set.
 bool WaitReadable(RawSocket s, int ms, const std::atomic<bool>& stop) {
@@ -127,7 +96,7 @@ const char* HttpFaultName(HttpFault fault) {
 struct FaultServer::Impl {
   NetUser net;
   std::string content;
-  Handle listener{::socket(AF_INET, SOCK_STREAM, 0)};
+  RawHandle listener{::socket(AF_INET, SOCK_STREAM, 0)};
   int port = 0;
   std::atomic<bool> stop{false};
   std::mutex lock;
@@ -188,7 +157,7 @@ std::string FaultServer::LastRequest() const {
 void FaultServer::Impl::Serve(FaultServer& owner) {
   while (!stop) {
     if (!WaitReadable(listener.Get(), 100, stop)) continue;
-    Handle connection(::accept(listener.Get(), nullptr, nullptr));
+    RawHandle connection(::accept(listener.Get(), nullptr, nullptr));
     if (connection.Get() == kInvalid) continue;
     ++owner.connections_;
     // One request per connection: every answer ends with the connection's close.

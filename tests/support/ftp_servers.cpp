@@ -1,5 +1,7 @@
 #include "support/ftp_servers.h"
 
+#include "support/raw_socket.h"
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -127,27 +129,8 @@ std::string AnonymousHome() {
 
 // ---- loopback sockets, the same in both builds ----
 
-#ifdef _WIN32
-using RawSocket = SOCKET;
-constexpr RawSocket kInvalidSocket = INVALID_SOCKET;
-void CloseSocket(RawSocket s) { closesocket(s); }
-struct NetUser {
-  NetUser() {
-    WSADATA data;
-    WSAStartup(0x0202, &data);
-  }
-  ~NetUser() { WSACleanup(); }
-  NetUser(const NetUser&) = delete;
-  NetUser& operator=(const NetUser&) = delete;
-};
-using SockLen = int;
-#else
-using RawSocket = int;
-constexpr RawSocket kInvalidSocket = -1;
-void CloseSocket(RawSocket s) { ::close(s); }
-struct NetUser {};
-using SockLen = socklen_t;
-#endif
+using namespace rawnet;
+
 
 SockLen LoopbackAddress(bool ipv6, int port, sockaddr_storage& addr) {
   addr = {};
@@ -169,7 +152,7 @@ SockLen LoopbackAddress(bool ipv6, int port, sockaddr_storage& addr) {
 int FreePort(bool ipv6) {
   [[maybe_unused]] NetUser net;
   const RawSocket fd = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
-  if (fd == kInvalidSocket) return 0;
+  if (fd == kInvalid) return 0;
   sockaddr_storage addr;
   SockLen len = LoopbackAddress(ipv6, 0, addr);
   int port = 0;
@@ -178,7 +161,7 @@ int FreePort(bool ipv6) {
     port = ntohs(ipv6 ? reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port
                       : reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
   }
-  CloseSocket(fd);
+  CloseRaw(fd);
   return port;
 }
 
@@ -187,7 +170,7 @@ bool Greets(const std::string& host, int port) {
   [[maybe_unused]] NetUser net;
   const bool ipv6 = host.find(':') != std::string::npos;
   const RawSocket fd = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
-  if (fd == kInvalidSocket) return false;
+  if (fd == kInvalid) return false;
   sockaddr_storage addr;
   const SockLen len = LoopbackAddress(ipv6, port, addr);
   std::string got;
@@ -205,7 +188,7 @@ bool Greets(const std::string& host, int port) {
       got.append(buf, static_cast<std::size_t>(n));
     }
   }
-  CloseSocket(fd);
+  CloseRaw(fd);
   return got == "220";
 }
 

@@ -1,5 +1,7 @@
 #include "support/proxy_servers.h"
 
+#include "support/raw_socket.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #include <winsock2.h>
@@ -24,27 +26,9 @@
 namespace ov::testing {
 namespace {
 
+using namespace rawnet;
 using Clock = std::chrono::steady_clock;
 
-#ifdef _WIN32
-using RawSocket = SOCKET;
-constexpr RawSocket kInvalid = INVALID_SOCKET;
-void CloseRaw(RawSocket s) { closesocket(s); }
-struct NetUser {
-  NetUser() {
-    WSADATA data;
-    WSAStartup(0x0202, &data);
-  }
-  ~NetUser() { WSACleanup(); }
-};
-using SockLen = int;
-#else
-using RawSocket = int;
-constexpr RawSocket kInvalid = -1;
-void CloseRaw(RawSocket s) { ::close(s); }
-struct NetUser {};
-using SockLen = socklen_t;
-#endif
 
 sockaddr_in Loopback(int port) {
   sockaddr_in address{};

@@ -1,5 +1,7 @@
 #include "support/scripted_peer.h"
 
+#include "support/raw_socket.h"
+
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -22,63 +24,9 @@
 namespace ov::testing {
 namespace {
 
-#ifdef _WIN32
-using RawSocket = SOCKET;
-constexpr RawSocket kInvalid = INVALID_SOCKET;
-void CloseRaw(RawSocket s) { closesocket(s); }
-int LastNetError() { return WSAGetLastError(); }
-bool InProgress(int error) { return error == WSAEWOULDBLOCK; }
-void SetNonBlocking(RawSocket s, bool on) {
-  u_long value = on ? 1 : 0;
-  ioctlsocket(s, FIONBIO, &value);
-}
-// Winsock must be started per user; the count is kept by the system.
-struct NetUser {
-  NetUser() {
-    WSADATA data;
-    WSAStartup(0x0202, &data);
-  }
-  ~NetUser() { WSACleanup(); }
-};
-using SockLen = int;
-#else
-using RawSocket = int;
-constexpr RawSocket kInvalid = -1;
-void CloseRaw(RawSocket s) { ::close(s); }
-int LastNetError() { return errno; }
-bool InProgress(int error) { return error == EINPROGRESS; }
-void SetNonBlocking(RawSocket s, bool on) {
-  int flags = fcntl(s, F_GETFL, 0);
-  fcntl(s, F_SETFL, on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
-}
-struct NetUser {};
-using SockLen = socklen_t;
-#endif
+using namespace rawnet;
 
-// An owned plain socket handle.
-class RawHandle {
- public:
-  RawHandle() = default;
-  explicit RawHandle(RawSocket s) : s_(s) {}
-  ~RawHandle() { Reset(); }
-  RawHandle(RawHandle&& other) noexcept : s_(std::exchange(other.s_, kInvalid)) {}
-  RawHandle& operator=(RawHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      s_ = std::exchange(other.s_, kInvalid);
-    }
-    return *this;
-  }
-  RawSocket Get() const { return s_; }
-  bool Valid() const { return s_ != kInvalid; }
-  void Reset() {
-    if (s_ != kInvalid) CloseRaw(s_);
-    s_ = kInvalid;
-  }
 
- private:
-  RawSocket s_ = kInvalid;
-};
 
 // Loopback address record for `host` ("127.0.0.1" or "::1") and `port`.
 sockaddr_storage MakeAddress(const std::string& host, int port, SockLen& length) {
