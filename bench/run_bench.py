@@ -4,6 +4,9 @@ with ovfetch (release build), curl and wget in alternation, and prints median wa
 throughput and peak RSS (GNU time) of each, with the ratio ovfetch/curl.
 
 usage: bench/run_bench.py [--runs N] [--sizes 16,256,1024] [--ovfetch PATH]
+
+Without --ovfetch it builds the release preset's ovfetch first (cmake, up to date in seconds);
+the servers and tools come from scripts/setup.
 """
 import argparse
 import os
@@ -101,16 +104,20 @@ syslog_enable=NO
 
 
 def timed(cmd):
-    """Runs cmd under GNU time; returns (seconds, peak RSS KiB) or None on failure."""
+    """Runs cmd under GNU time; returns (seconds, peak RSS KiB) or None on failure. The wall
+    time is taken here to the millisecond (GNU time rounds to 0.01 s); the same small start-up
+    of GNU time is in every tool's figure."""
     fmt_file = tempfile.mktemp(prefix="ov-bench-time-")
     try:
-        result = subprocess.run(["/usr/bin/time", "-o", fmt_file, "-f", "%e %M"] + cmd,
+        started = time.perf_counter()
+        result = subprocess.run(["/usr/bin/time", "-o", fmt_file, "-f", "%M"] + cmd,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wall = time.perf_counter() - started
         if result.returncode != 0:
             return None
         with open(fmt_file) as f:
-            wall, rss = f.read().split()[-2:]
-        return float(wall), int(rss)
+            rss = f.read().split()[-1]
+        return wall, int(rss)
     finally:
         if os.path.exists(fmt_file):
             os.remove(fmt_file)
@@ -128,15 +135,28 @@ def commands(tool, protocol, url, out_dir, name, ftp_port, ovfetch):
     return ["wget", "-q", "-O", target, url]
 
 
+def build_ovfetch():
+    """The release build's ovfetch, configured and built when missing or out of date."""
+    for step in (["cmake", "--preset", "release"],
+                 ["cmake", "--build", "--preset", "release", "-j", "2", "--target", "ovfetch"]):
+        if subprocess.run(step, cwd=ROOT, stdout=subprocess.DEVNULL).returncode != 0:
+            sys.exit("bench: building ovfetch failed: " + " ".join(step))
+    return os.path.join(ROOT, "build/release/tools/ovfetch/ovfetch")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--sizes", default="16,256,1024", help="MiB, comma-separated")
-    parser.add_argument("--ovfetch", default=os.path.join(ROOT, "build/release/tools/ovfetch/ovfetch"))
+    parser.add_argument("--ovfetch", help="ovfetch to measure (default: build the release one)")
     args = parser.parse_args()
+    if not args.ovfetch:
+        args.ovfetch = build_ovfetch()
     if not os.access(args.ovfetch, os.X_OK):
-        sys.exit(f"bench: {args.ovfetch} missing; build it with: cmake --preset release && "
-                 "cmake --build --preset release --target ovfetch")
+        sys.exit(f"bench: {args.ovfetch} is not an executable program")
+    for program in ("curl", "wget"):
+        if not shutil.which(program):
+            sys.exit(f"bench: {program} not found (run scripts/setup)")
 
     work = tempfile.mkdtemp(prefix="ov-bench-")
     www = os.path.join(work, "www")
@@ -209,7 +229,7 @@ def print_table(rows, runs):
             ratio = ""
             if tool == "ovfetch" and medians.get("curl"):
                 ratio = f"{wall / medians['curl'][0]:.2f}" if medians["curl"][0] > 0 else "n/a"
-            print(f"| {protocol} | {mib} MiB | {tool} | {wall:.2f} | {speed:.0f} | {rss:.1f} | {ratio} |")
+            print(f"| {protocol} | {mib} MiB | {tool} | {wall:.3f} | {speed:.0f} | {rss:.1f} | {ratio} |")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
 // HTTP client of the download driver: THTTPSend whose sized bodies are received straight into
-// the response stream in large blocks, so throughput is bounded by the network and the disk
+// the response stream in blocks of 256 KiB, so throughput is bounded by the network and the disk
 // rather than by buffering.
 #pragma once
 
