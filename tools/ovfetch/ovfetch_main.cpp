@@ -2,6 +2,7 @@
 // error. Exit status 0 only when the final file exists.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@ namespace {
 
 using ov::fetch::Options;
 using ov::fetch::ProgressLine;
+
+// Size of the file at a UTF-8 path; 0 when it cannot be read.
+std::uintmax_t FileSize(const std::string& utf8_path) {
+  const std::filesystem::path path(std::u8string(utf8_path.begin(), utf8_path.end()));
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : size;
+}
 
 std::string ArgumentText(const char* arg) {
 #ifdef _WIN32
@@ -75,10 +84,14 @@ int Fetch(const Options& options) {
     if (!options.quiet) std::fprintf(stderr, "ovfetch: saved %s\n", final_name.c_str());
     return 0;
   }
-  std::fprintf(stderr, "ovfetch: download of %s failed (reply %d)%s%s\n", options.url.c_str(),
-               downloader.Engine().ResultCode(),
-               ov::PathExists(part) ? "; partial data kept in " : "",
-               ov::PathExists(part) ? part.c_str() : "");
+  std::string kept;
+  if (ov::PathExists(part)) {
+    const std::uintmax_t size = FileSize(part);
+    kept = size > 0 ? "; " + std::to_string(size) + " bytes kept in " + part + " for a resume"
+                    : "; nothing received (" + part + " is empty)";
+  }
+  std::fprintf(stderr, "ovfetch: download of %s failed (reply %d)%s\n", options.url.c_str(),
+               downloader.Engine().ResultCode(), kept.c_str());
   return 1;
 }
 

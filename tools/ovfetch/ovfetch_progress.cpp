@@ -12,7 +12,12 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(250);
 std::string ProgressLine::Format(std::int64_t done, std::int64_t total, double kib_per_second,
                                  std::uint16_t seconds_left) {
   char text[160];
-  const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
+  if (total <= 0) {  // the reply's size is not known (yet)
+    std::snprintf(text, sizeof text, "%12lld bytes  %.1f KiB/s", static_cast<long long>(done),
+                  kib_per_second);
+    return text;
+  }
+  const int percent = static_cast<int>(done * 100 / total);
   std::snprintf(text, sizeof text, "%12lld / %lld bytes %3d%%  %.1f KiB/s  %02u:%02u:%02u left",
                 static_cast<long long>(done), static_cast<long long>(total), percent,
                 kib_per_second, seconds_left / 3600u, seconds_left / 60u % 60u,
