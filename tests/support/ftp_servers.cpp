@@ -345,29 +345,37 @@ Launch Prepare(FtpServerKind kind, const std::string& program, const FtpServerIn
 
 }  // namespace
 
-const char* FtpServerProgram(FtpServerKind kind) {
+namespace {
+
+// What names a server of each kind: its program, its Debian package and the environment
+// variable that hands a running one over.
+struct FtpServerNames {
+  const char* program;
+  const char* package;
+  const char* env;
+};
+
+const FtpServerNames& NamesOf(FtpServerKind kind) {
+  static const FtpServerNames kVsftpd{"vsftpd", "vsftpd", "OV_FTP_VSFTPD"};
+  static const FtpServerNames kPureFtpd{"pure-ftpd", "pure-ftpd", "OV_FTP_PUREFTPD"};
+  static const FtpServerNames kProFtpd{"proftpd", "proftpd-core", "OV_FTP_PROFTPD"};
+  static const FtpServerNames kNone{"", "", ""};
   switch (kind) {
     case FtpServerKind::Vsftpd:
-      return "vsftpd";
+      return kVsftpd;
     case FtpServerKind::PureFtpd:
-      return "pure-ftpd";
+      return kPureFtpd;
     case FtpServerKind::ProFtpd:
-      return "proftpd";
+      return kProFtpd;
   }
-  return "";
+  return kNone;
 }
 
-const char* FtpServerPackage(FtpServerKind kind) {
-  switch (kind) {
-    case FtpServerKind::Vsftpd:
-      return "vsftpd";
-    case FtpServerKind::PureFtpd:
-      return "pure-ftpd";
-    case FtpServerKind::ProFtpd:
-      return "proftpd-core";
-  }
-  return "";
-}
+}  // namespace
+
+const char* FtpServerProgram(FtpServerKind kind) { return NamesOf(kind).program; }
+
+const char* FtpServerPackage(FtpServerKind kind) { return NamesOf(kind).package; }
 
 const char* FtpServerName(FtpServerKind kind) { return FtpServerProgram(kind); }
 
@@ -385,17 +393,7 @@ std::string FindFtpServerProgram(FtpServerKind kind) {
 #endif
 }
 
-std::string FtpServerEnvName(FtpServerKind kind) {
-  switch (kind) {
-    case FtpServerKind::Vsftpd:
-      return "OV_FTP_VSFTPD";
-    case FtpServerKind::PureFtpd:
-      return "OV_FTP_PUREFTPD";
-    case FtpServerKind::ProFtpd:
-      return "OV_FTP_PROFTPD";
-  }
-  return "";
-}
+std::string FtpServerEnvName(FtpServerKind kind) { return NamesOf(kind).env; }
 
 bool FtpServerHandedOver(FtpServerKind kind) { return !EnvText(FtpServerEnvName(kind)).empty(); }
 
