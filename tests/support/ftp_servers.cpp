@@ -203,6 +203,23 @@ struct Launch {
   std::string error;  // set when preparing failed
 };
 
+// `command` in a mount namespace of its own, where `from` is bound over `onto`: the server
+// alone sees the change.
+std::vector<std::string> WithPrivateBindMount(const std::string& from, const std::string& onto,
+                                              const std::vector<std::string>& command) {
+  std::vector<std::string> argv = {"/usr/bin/unshare",
+                                   "-m",
+                                   "--",
+                                   "/bin/sh",
+                                   "-c",
+                                   "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"",
+                                   "sh",
+                                   from,
+                                   onto};
+  argv.insert(argv.end(), command.begin(), command.end());
+  return argv;
+}
+
 Launch PrepareVsftpd(const std::string& program, const FtpServerInfo& info, bool ipv6,
                      const std::string& conf) {
   std::ostringstream c;
@@ -223,16 +240,8 @@ Launch PrepareVsftpd(const std::string& program, const FtpServerInfo& info, bool
             "auth required pam_unix.so\naccount required pam_unix.so\n"
             "session required pam_permit.so\n");
   Launch launch;
-  launch.argv = {"/usr/bin/unshare",
-                 "-m",
-                 "--",
-                 "/bin/sh",
-                 "-c",
-                 "mount --bind \"$1\" /etc/pam.d/vsftpd && shift && exec \"$@\"",
-                 "sh",
-                 conf + "/pam",
-                 program,
-                 conf + "/vsftpd.conf"};
+  launch.argv =
+      WithPrivateBindMount(conf + "/pam", "/etc/pam.d/vsftpd", {program, conf + "/vsftpd.conf"});
   return launch;
 }
 
@@ -266,28 +275,11 @@ Launch PreparePureFtpd(const std::string& program, const FtpServerInfo& info,
       {pure_pw, "mkdb", conf + "/pureftpd.pdb", "-f", conf + "/pureftpd.passwd"});
   // Anonymous users always land in the ftp account's home: a private mount puts the test
   // root there for this server alone.
-  launch.argv = {"/usr/bin/unshare",
-                 "-m",
-                 "--",
-                 "/bin/sh",
-                 "-c",
-                 "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"",
-                 "sh",
-                 info.root,
-                 AnonymousHome(),
-                 program,
-                 "-S",
-                 info.host + "," + std::to_string(info.port),
-                 "-p",
-                 std::to_string(info.passive_low) + ":" + std::to_string(info.passive_high),
-                 "-l",
-                 "puredb:" + conf + "/pureftpd.pdb",
-                 "-u",
-                 "1",
-                 "-A",
-                 "-H",
-                 "-g",
-                 conf + "/pure-ftpd.pid"};
+  launch.argv = WithPrivateBindMount(
+      info.root, AnonymousHome(),
+      {program, "-S", info.host + "," + std::to_string(info.port), "-p",
+       std::to_string(info.passive_low) + ":" + std::to_string(info.passive_high), "-l",
+       "puredb:" + conf + "/pureftpd.pdb", "-u", "1", "-A", "-H", "-g", conf + "/pure-ftpd.pid"});
   return launch;
 }
 
