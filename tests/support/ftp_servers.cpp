@@ -371,6 +371,12 @@ const char* FtpServerPackage(FtpServerKind kind) { return NamesOf(kind).package;
 
 const char* FtpServerName(FtpServerKind kind) { return FtpServerProgram(kind); }
 
+std::string FtpServerTestName(const ::testing::TestParamInfo<FtpServerKind>& info) {
+  std::string name = FtpServerName(info.param);
+  std::erase(name, '-');
+  return name;
+}
+
 std::string FindFtpServerProgram(FtpServerKind kind) {
   const std::string name = FtpServerProgram(kind);
 #ifdef _WIN32
