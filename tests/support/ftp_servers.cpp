@@ -1,6 +1,7 @@
 #include "support/ftp_servers.h"
 
 #include "support/raw_socket.h"
+#include "support/unix_files.h"
 
 #include <chrono>
 #include <cstdint>
@@ -49,15 +50,6 @@ std::string EnvText(const std::string& name) {
   return value ? value : "";
 }
 
-// The file a Unix path names, as this process names it (Wine shows the Unix root as Z:).
-std::string LocalPath(const std::string& unix_path) {
-#ifdef _WIN32
-  return "Z:" + unix_path;
-#else
-  return unix_path;
-#endif
-}
-
 #ifdef _WIN32
 // A Unix path written the Windows way, for what tests see of the server under Wine.
 std::string WindowsPath(std::string unix_path) {
@@ -76,13 +68,6 @@ bool UnixFileExists(const std::string& unix_path) {
   return !unix_path.empty() && fs::is_regular_file(LocalPath(unix_path), ec);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
@@ -99,7 +84,7 @@ struct Account {
 Account LookupAccount(const std::string& name) {
   Account account;
 #ifdef _WIN32
-  std::istringstream lines(ReadFile(LocalPath("/etc/passwd")));
+  std::istringstream lines(ReadWholeFile(LocalPath("/etc/passwd")));
   for (std::string line; std::getline(lines, line);) {
     std::vector<std::string> fields;
     std::istringstream parts(line);
@@ -655,7 +640,8 @@ std::string FtpServer::Url(std::string_view path, bool as_user) const {
 }
 
 std::string FtpServer::LogText() const {
-  return work_dir_.empty() ? std::string() : ReadFile(LocalPath(work_dir_ + "/conf/server.log"));
+  return work_dir_.empty() ? std::string()
+                           : ReadWholeFile(LocalPath(work_dir_ + "/conf/server.log"));
 }
 
 std::unique_ptr<FtpServer> FtpServer::Start(FtpServerKind kind, const std::string& program,

@@ -1,6 +1,7 @@
 #include "support/proxy_servers.h"
 
 #include "support/raw_socket.h"
+#include "support/unix_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -94,13 +95,7 @@ class TempFile {
   const std::string& UnixPath() const { return unix_path_; }
 
  private:
-  std::string LocalPath() const {
-#ifdef _WIN32
-    return "Z:" + unix_path_;  // Wine maps the Unix root to drive Z:
-#else
-    return unix_path_;
-#endif
-  }
+  std::string LocalPath() const { return ::ov::testing::LocalPath(unix_path_); }
   std::string unix_path_;
 };
 
