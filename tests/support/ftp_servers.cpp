@@ -15,22 +15,13 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-// winsock2.h first: windows.h would otherwise pull in the old winsock.h.
 #include <windows.h>
 #else
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/select.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace ov::testing {
@@ -115,7 +106,6 @@ std::string AnonymousHome() {
 // ---- loopback sockets, the same in both builds ----
 
 using namespace rawnet;
-
 
 SockLen LoopbackAddress(bool ipv6, int port, sockaddr_storage& addr) {
   addr = {};

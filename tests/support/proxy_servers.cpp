@@ -5,16 +5,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #else
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 #include <chrono>
@@ -29,7 +22,6 @@ namespace {
 
 using namespace rawnet;
 using Clock = std::chrono::steady_clock;
-
 
 sockaddr_in Loopback(int port) {
   sockaddr_in address{};
