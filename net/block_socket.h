@@ -186,6 +186,9 @@ class TBlockSocket {
   void FireMonitor(bool writing, const void* buffer, std::int32_t length);
   // Lets OnReadFilter rewrite `count` received bytes in place; `count` may shrink.
   void ApplyReadFilter(void* buffer, std::int32_t& count);
+  // Counts `count` bytes just received, reports them (status, monitor), then filters them as
+  // ApplyReadFilter does.
+  void DeliverReceived(void* buffer, std::int32_t& count);
   void FireCreateSocket();
   void FireHeartbeat();
   void PrepareSin(TVarSin& sin, std::string_view ip, std::string_view port);
