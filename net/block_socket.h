@@ -236,6 +236,9 @@ class TBlockSocket {
   std::int32_t ReadExact(std::int32_t length, std::int32_t timeout, Room&& room);
   // select over copies of the socket set; true when one of the wanted sets became ready.
   bool WaitSelect(bool read, bool write, bool except, std::int32_t timeout);
+  // CanRead (`reading`) or CanWrite: waits in HeartbeatRate slices, firing the heartbeat
+  // between them; a StopFlag raised meanwhile ends the wait early.
+  bool WaitWithHeartbeat(bool reading, std::int32_t timeout);
   std::int32_t PendingSocketError();
 
   TVarSin local_sin_{};
