@@ -17,6 +17,24 @@ endfunction()
 
 include(GoogleTest)
 
+# `out` = the labels given after it plus this build's own: wine for the Windows build, native
+# otherwise, so that either build's tests can be picked with -L.
+function(ov_build_labels out)
+  set(labels ${ARGN})
+  if(CMAKE_CROSSCOMPILING)
+    list(APPEND labels wine)
+  else()
+    list(APPEND labels native)
+  endif()
+  set(${out} "${labels}" PARENT_SCOPE)
+endfunction()
+
+# Labels a tool's own command-line test as a unit test of this build, with a two-minute limit.
+function(ov_tool_test_properties name)
+  ov_build_labels(labels unit)
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 120)
+endfunction()
+
 # One test binary per layer; every GoogleTest case becomes its own CTest test, discovered when
 # the tests run (under Wine for the Windows build, once the prefix exists).
 function(ov_add_gtest name)
@@ -24,12 +42,7 @@ function(ov_add_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  set(labels ${ARG_LABELS})
-  if(CMAKE_CROSSCOMPILING)
-    list(APPEND labels wine)
-  else()
-    list(APPEND labels native)
-  endif()
+  ov_build_labels(labels ${ARG_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

@@ -621,41 +621,30 @@ bool TBlockSocket::WaitWritable(std::int32_t timeout) {
   return WaitSelect(false, true, false, timeout);
 }
 
-bool TBlockSocket::CanRead(std::int32_t timeout) {
+bool TBlockSocket::WaitWithHeartbeat(bool reading, std::int32_t timeout) {
+  const auto wait = [this, reading](std::int32_t ms) {
+    return reading ? WaitReadable(ms) : WaitWritable(ms);
+  };
   std::int32_t repeats = 0;
   std::int32_t first = timeout;
   if (HeartbeatRate != 0 && timeout != -1) {
     repeats = timeout / HeartbeatRate;
     first = timeout % HeartbeatRate;
   }
-  bool ready = WaitReadable(first);
+  bool ready = wait(first);
   for (std::int32_t i = 0; !ready && i <= repeats; ++i) {
     FireHeartbeat();
     if (StopFlag.exchange(false)) break;
-    ready = WaitReadable(HeartbeatRate);
+    ready = wait(HeartbeatRate);
   }
   ExceptCheck();
-  if (ready) FireStatus(HR_CanRead, "");
+  if (ready) FireStatus(reading ? HR_CanRead : HR_CanWrite, "");
   return ready;
 }
 
-bool TBlockSocket::CanWrite(std::int32_t timeout) {
-  std::int32_t repeats = 0;
-  std::int32_t first = timeout;
-  if (HeartbeatRate != 0 && timeout != -1) {
-    repeats = timeout / HeartbeatRate;
-    first = timeout % HeartbeatRate;
-  }
-  bool ready = WaitWritable(first);
-  for (std::int32_t i = 0; !ready && i <= repeats; ++i) {
-    FireHeartbeat();
-    if (StopFlag.exchange(false)) break;
-    ready = WaitWritable(HeartbeatRate);
-  }
-  ExceptCheck();
-  if (ready) FireStatus(HR_CanWrite, "");
-  return ready;
-}
+bool TBlockSocket::CanRead(std::int32_t timeout) { return WaitWithHeartbeat(true, timeout); }
+
+bool TBlockSocket::CanWrite(std::int32_t timeout) { return WaitWithHeartbeat(false, timeout); }
 
 std::int32_t TBlockSocket::WaitingData() {
   std::uint32_t count = 0;

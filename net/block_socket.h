@@ -186,6 +186,9 @@ class TBlockSocket {
   void FireMonitor(bool writing, const void* buffer, std::int32_t length);
   // Lets OnReadFilter rewrite `count` received bytes in place; `count` may shrink.
   void ApplyReadFilter(void* buffer, std::int32_t& count);
+  // Counts `count` bytes just received, reports them (status, monitor), then filters them as
+  // ApplyReadFilter does.
+  void DeliverReceived(void* buffer, std::int32_t& count);
   void FireCreateSocket();
   void FireHeartbeat();
   void PrepareSin(TVarSin& sin, std::string_view ip, std::string_view port);
@@ -233,6 +236,9 @@ class TBlockSocket {
   std::int32_t ReadExact(std::int32_t length, std::int32_t timeout, Room&& room);
   // select over copies of the socket set; true when one of the wanted sets became ready.
   bool WaitSelect(bool read, bool write, bool except, std::int32_t timeout);
+  // CanRead (`reading`) or CanWrite: waits in HeartbeatRate slices, firing the heartbeat
+  // between them; a StopFlag raised meanwhile ends the wait early.
+  bool WaitWithHeartbeat(bool reading, std::int32_t timeout);
   std::int32_t PendingSocketError();
 
   TVarSin local_sin_{};

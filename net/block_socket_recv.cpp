@@ -26,6 +26,13 @@ void TBlockSocket::ApplyReadFilter(void* buffer, std::int32_t& count) {
   std::memcpy(buffer, value.data(), value.size());
 }
 
+void TBlockSocket::DeliverReceived(void* buffer, std::int32_t& count) {
+  recv_counter_ += count;
+  FireStatus(HR_ReadCount, std::to_string(count));
+  FireMonitor(false, buffer, count);
+  ApplyReadFilter(buffer, count);
+}
+
 std::int32_t TBlockSocket::RecvBuffer(void* buffer, std::int32_t length) {
   if (CheckStopFlag()) return 0;
   ThrottleBandwidth(length, MaxRecvBandwidth, next_recv_time_);
@@ -36,12 +43,7 @@ std::int32_t TBlockSocket::RecvBuffer(void* buffer, std::int32_t length) {
     SockCheck(r);
   }
   ExceptCheck();
-  if (r > 0) {
-    recv_counter_ += r;
-    FireStatus(HR_ReadCount, std::to_string(r));
-    FireMonitor(false, buffer, r);
-    ApplyReadFilter(buffer, r);
-  }
+  if (r > 0) DeliverReceived(buffer, r);
   return r;
 }
 

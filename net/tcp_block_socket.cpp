@@ -197,12 +197,7 @@ std::int32_t TTCPBlockSocket::SSLRecvBuffer(void* buffer, std::int32_t length) {
   if (ssl_->LastError() != 0) SetLastError(ws::kWsaSysNotReady);
   ExceptCheck();
   // A failed or empty read delivers nothing: it must not shrink the counter or reach handlers.
-  if (r > 0) {
-    recv_counter_ += r;
-    FireStatus(HR_ReadCount, std::to_string(r));
-    FireMonitor(false, buffer, r);
-    ApplyReadFilter(buffer, r);
-  }
+  if (r > 0) DeliverReceived(buffer, r);
   return r;
 }
 

@@ -2,17 +2,6 @@
 
 #include "support/raw_socket.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/select.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <chrono>
 #include <cctype>
@@ -28,8 +17,6 @@ namespace ov::testing {
 namespace {
 
 using namespace rawnet;
-
-
 
 // Waits up to `ms` for `s` to be readable; false on time-out or when `stop` is set.
 bool WaitReadable(RawSocket s, int ms, const std::atomic<bool>& stop) {

@@ -1,6 +1,7 @@
 #include "support/ftp_servers.h"
 
 #include "support/raw_socket.h"
+#include "support/unix_files.h"
 
 #include <chrono>
 #include <cstdint>
@@ -14,22 +15,13 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-// winsock2.h first: windows.h would otherwise pull in the old winsock.h.
 #include <windows.h>
 #else
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/select.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace ov::testing {
@@ -47,15 +39,6 @@ constexpr const char* kPasswordHash =
 std::string EnvText(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   return value ? value : "";
-}
-
-// The file a Unix path names, as this process names it (Wine shows the Unix root as Z:).
-std::string LocalPath(const std::string& unix_path) {
-#ifdef _WIN32
-  return "Z:" + unix_path;
-#else
-  return unix_path;
-#endif
 }
 
 #ifdef _WIN32
@@ -76,13 +59,6 @@ bool UnixFileExists(const std::string& unix_path) {
   return !unix_path.empty() && fs::is_regular_file(LocalPath(unix_path), ec);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
@@ -99,7 +75,7 @@ struct Account {
 Account LookupAccount(const std::string& name) {
   Account account;
 #ifdef _WIN32
-  std::istringstream lines(ReadFile(LocalPath("/etc/passwd")));
+  std::istringstream lines(ReadWholeFile(LocalPath("/etc/passwd")));
   for (std::string line; std::getline(lines, line);) {
     std::vector<std::string> fields;
     std::istringstream parts(line);
@@ -130,7 +106,6 @@ std::string AnonymousHome() {
 // ---- loopback sockets, the same in both builds ----
 
 using namespace rawnet;
-
 
 SockLen LoopbackAddress(bool ipv6, int port, sockaddr_storage& addr) {
   addr = {};
@@ -203,6 +178,23 @@ struct Launch {
   std::string error;  // set when preparing failed
 };
 
+// `command` in a mount namespace of its own, where `from` is bound over `onto`: the server
+// alone sees the change.
+std::vector<std::string> WithPrivateBindMount(const std::string& from, const std::string& onto,
+                                              const std::vector<std::string>& command) {
+  std::vector<std::string> argv = {"/usr/bin/unshare",
+                                   "-m",
+                                   "--",
+                                   "/bin/sh",
+                                   "-c",
+                                   "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"",
+                                   "sh",
+                                   from,
+                                   onto};
+  argv.insert(argv.end(), command.begin(), command.end());
+  return argv;
+}
+
 Launch PrepareVsftpd(const std::string& program, const FtpServerInfo& info, bool ipv6,
                      const std::string& conf) {
   std::ostringstream c;
@@ -223,16 +215,8 @@ Launch PrepareVsftpd(const std::string& program, const FtpServerInfo& info, bool
             "auth required pam_unix.so\naccount required pam_unix.so\n"
             "session required pam_permit.so\n");
   Launch launch;
-  launch.argv = {"/usr/bin/unshare",
-                 "-m",
-                 "--",
-                 "/bin/sh",
-                 "-c",
-                 "mount --bind \"$1\" /etc/pam.d/vsftpd && shift && exec \"$@\"",
-                 "sh",
-                 conf + "/pam",
-                 program,
-                 conf + "/vsftpd.conf"};
+  launch.argv =
+      WithPrivateBindMount(conf + "/pam", "/etc/pam.d/vsftpd", {program, conf + "/vsftpd.conf"});
   return launch;
 }
 
@@ -266,28 +250,11 @@ Launch PreparePureFtpd(const std::string& program, const FtpServerInfo& info,
       {pure_pw, "mkdb", conf + "/pureftpd.pdb", "-f", conf + "/pureftpd.passwd"});
   // Anonymous users always land in the ftp account's home: a private mount puts the test
   // root there for this server alone.
-  launch.argv = {"/usr/bin/unshare",
-                 "-m",
-                 "--",
-                 "/bin/sh",
-                 "-c",
-                 "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"",
-                 "sh",
-                 info.root,
-                 AnonymousHome(),
-                 program,
-                 "-S",
-                 info.host + "," + std::to_string(info.port),
-                 "-p",
-                 std::to_string(info.passive_low) + ":" + std::to_string(info.passive_high),
-                 "-l",
-                 "puredb:" + conf + "/pureftpd.pdb",
-                 "-u",
-                 "1",
-                 "-A",
-                 "-H",
-                 "-g",
-                 conf + "/pure-ftpd.pid"};
+  launch.argv = WithPrivateBindMount(
+      info.root, AnonymousHome(),
+      {program, "-S", info.host + "," + std::to_string(info.port), "-p",
+       std::to_string(info.passive_low) + ":" + std::to_string(info.passive_high), "-l",
+       "puredb:" + conf + "/pureftpd.pdb", "-u", "1", "-A", "-H", "-g", conf + "/pure-ftpd.pid"});
   return launch;
 }
 
@@ -345,31 +312,45 @@ Launch Prepare(FtpServerKind kind, const std::string& program, const FtpServerIn
 
 }  // namespace
 
-const char* FtpServerProgram(FtpServerKind kind) {
+namespace {
+
+// What names a server of each kind: its program, its Debian package and the environment
+// variable that hands a running one over.
+struct FtpServerNames {
+  const char* program;
+  const char* package;
+  const char* env;
+};
+
+const FtpServerNames& NamesOf(FtpServerKind kind) {
+  static const FtpServerNames kVsftpd{"vsftpd", "vsftpd", "OV_FTP_VSFTPD"};
+  static const FtpServerNames kPureFtpd{"pure-ftpd", "pure-ftpd", "OV_FTP_PUREFTPD"};
+  static const FtpServerNames kProFtpd{"proftpd", "proftpd-core", "OV_FTP_PROFTPD"};
+  static const FtpServerNames kNone{"", "", ""};
   switch (kind) {
     case FtpServerKind::Vsftpd:
-      return "vsftpd";
+      return kVsftpd;
     case FtpServerKind::PureFtpd:
-      return "pure-ftpd";
+      return kPureFtpd;
     case FtpServerKind::ProFtpd:
-      return "proftpd";
+      return kProFtpd;
   }
-  return "";
+  return kNone;
 }
 
-const char* FtpServerPackage(FtpServerKind kind) {
-  switch (kind) {
-    case FtpServerKind::Vsftpd:
-      return "vsftpd";
-    case FtpServerKind::PureFtpd:
-      return "pure-ftpd";
-    case FtpServerKind::ProFtpd:
-      return "proftpd-core";
-  }
-  return "";
-}
+}  // namespace
+
+const char* FtpServerProgram(FtpServerKind kind) { return NamesOf(kind).program; }
+
+const char* FtpServerPackage(FtpServerKind kind) { return NamesOf(kind).package; }
 
 const char* FtpServerName(FtpServerKind kind) { return FtpServerProgram(kind); }
+
+std::string FtpServerTestName(const ::testing::TestParamInfo<FtpServerKind>& info) {
+  std::string name = FtpServerName(info.param);
+  std::erase(name, '-');
+  return name;
+}
 
 std::string FindFtpServerProgram(FtpServerKind kind) {
   const std::string name = FtpServerProgram(kind);
@@ -385,17 +366,7 @@ std::string FindFtpServerProgram(FtpServerKind kind) {
 #endif
 }
 
-std::string FtpServerEnvName(FtpServerKind kind) {
-  switch (kind) {
-    case FtpServerKind::Vsftpd:
-      return "OV_FTP_VSFTPD";
-    case FtpServerKind::PureFtpd:
-      return "OV_FTP_PUREFTPD";
-    case FtpServerKind::ProFtpd:
-      return "OV_FTP_PROFTPD";
-  }
-  return "";
-}
+std::string FtpServerEnvName(FtpServerKind kind) { return NamesOf(kind).env; }
 
 bool FtpServerHandedOver(FtpServerKind kind) { return !EnvText(FtpServerEnvName(kind)).empty(); }
 
@@ -659,7 +630,8 @@ std::string FtpServer::Url(std::string_view path, bool as_user) const {
 }
 
 std::string FtpServer::LogText() const {
-  return work_dir_.empty() ? std::string() : ReadFile(LocalPath(work_dir_ + "/conf/server.log"));
+  return work_dir_.empty() ? std::string()
+                           : ReadWholeFile(LocalPath(work_dir_ + "/conf/server.log"));
 }
 
 std::unique_ptr<FtpServer> FtpServer::Start(FtpServerKind kind, const std::string& program,

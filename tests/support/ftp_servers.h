@@ -20,6 +20,12 @@ namespace ov::testing {
 
 enum class FtpServerKind { Vsftpd, PureFtpd, ProFtpd };
 
+// Every kind, in the order the tests run them.
+inline constexpr FtpServerKind kFtpServerKinds[] = {FtpServerKind::Vsftpd, FtpServerKind::PureFtpd,
+                                                    FtpServerKind::ProFtpd};
+// The name of a test's instance for one kind: the server's name without dashes ("pureftpd").
+std::string FtpServerTestName(const ::testing::TestParamInfo<FtpServerKind>& info);
+
 // Program name (as OV_REQUIRE_PROGRAM looks it up) and the Debian package that has it.
 const char* FtpServerProgram(FtpServerKind kind);
 const char* FtpServerPackage(FtpServerKind kind);

@@ -1,30 +1,14 @@
 #include "support/nginx_server.h"
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 
 #include "support/proxy_servers.h"
+#include "support/unix_files.h"
 
 namespace ov::testing {
 namespace {
-
-// The same folder as this process names it (Wine maps the Unix root to drive Z:).
-std::string LocalPath(const std::string& unix_path) {
-#ifdef _WIN32
-  return "Z:" + unix_path;
-#else
-  return unix_path;
-#endif
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::string Config(const std::string& folder, const std::string& extra) {
   std::ostringstream c;
@@ -79,7 +63,8 @@ std::unique_ptr<NginxServer> NginxServer::Start(const std::string& nginx_path, s
       {unix_program, "-p", folder + "/", "-e", folder + "/error.log", "-c", "{config}"},
       Config(folder, extra_server_lines), error);
   if (server->daemon_ == nullptr) {
-    if (error != nullptr) *error += "; nginx said: " + ReadFile(server->Folder() + "/error.log");
+    if (error != nullptr)
+      *error += "; nginx said: " + ReadWholeFile(server->Folder() + "/error.log");
     return nullptr;
   }
   return server;
@@ -99,6 +84,6 @@ std::string NginxServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + PortText() + path;
 }
 
-std::string NginxServer::AccessLog() const { return ReadFile(Folder() + "/access.log"); }
+std::string NginxServer::AccessLog() const { return ReadWholeFile(Folder() + "/access.log"); }
 
 }  // namespace ov::testing

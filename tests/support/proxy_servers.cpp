@@ -1,19 +1,13 @@
 #include "support/proxy_servers.h"
 
 #include "support/raw_socket.h"
+#include "support/unix_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #else
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 #include <chrono>
@@ -28,7 +22,6 @@ namespace {
 
 using namespace rawnet;
 using Clock = std::chrono::steady_clock;
-
 
 sockaddr_in Loopback(int port) {
   sockaddr_in address{};
@@ -94,13 +87,7 @@ class TempFile {
   const std::string& UnixPath() const { return unix_path_; }
 
  private:
-  std::string LocalPath() const {
-#ifdef _WIN32
-    return "Z:" + unix_path_;  // Wine maps the Unix root to drive Z:
-#else
-    return unix_path_;
-#endif
-  }
+  std::string LocalPath() const { return ::ov::testing::LocalPath(unix_path_); }
   std::string unix_path_;
 };
 

@@ -1,5 +1,6 @@
 // Plain sockets for the test servers and peers, the same on Winsock and POSIX: the handle type,
-// an owning handle, the per-user start of Winsock, and the few calls that differ.
+// an owning handle, the per-user start of Winsock, and the few calls that differ. It brings the
+// platform's socket headers along, so its users include none of their own.
 #pragma once
 
 #ifdef _WIN32

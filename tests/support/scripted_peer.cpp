@@ -2,19 +2,6 @@
 
 #include "support/raw_socket.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/select.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <cerrno>
-#endif
-
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -25,8 +12,6 @@ namespace ov::testing {
 namespace {
 
 using namespace rawnet;
-
-
 
 // Loopback address record for `host` ("127.0.0.1" or "::1") and `port`.
 sockaddr_storage MakeAddress(const std::string& host, int port, SockLen& length) {

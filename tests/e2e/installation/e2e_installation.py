@@ -250,13 +250,53 @@ def template_prefix(build, source):
 
 
 # ---- scenarios -------------------------------------------------------------------------
+def new_machine(s, filler_kib=64, rate_limit=None, old_server=None):
+    """A fresh prefix (with an old server's traces when old_server=(tag, service)) and its
+    sample site served by nginx."""
+    s.make_prefix()
+    if old_server:
+        s.add_old_server(*old_server)
+    s.make_site(filler_kib=filler_kib)
+    s.start_nginx(rate_limit=rate_limit)
+
+
+def accept_and_install(s):
+    """Accepts the licence, presses "Instalar" and acknowledges the administrator reminder."""
+    s.ui("click", str(ID_ACEITO), "sleep", "300", "click", str(ID_INSTALAR),
+         "box", "30", "ok", REMINDER)
+
+
 def start_and_accept(s, shot_start=False):
     s.start_installer()
     s.ui("sleep", "1000")
     if shot_start:
         s.shot("1-start")
-    s.ui("click", str(ID_ACEITO), "sleep", "300", "click", str(ID_INSTALAR),
-         "box", "30", "ok", REMINDER)
+    accept_and_install(s)
+
+
+def rerun_to_success(s, log_name):
+    """Runs the installer again on the same machine through to its success message; its log."""
+    s.start_installer()
+    accept_and_install(s)
+    return finish_with_success(s, log_name)
+
+
+def wait_download_started(s, min_size):
+    """Waits until the main archive's .part file holds min_size bytes; its path."""
+    part = s.installed("executavel.rar.part")
+    s.wait_file(part, min_size, 120)
+    return part
+
+
+def only_part_file(s, part):
+    """True while the main archive exists only as its .part file."""
+    return os.path.exists(part) and not os.path.exists(s.installed("executavel.rar"))
+
+
+def resumed_requests(s):
+    """The site's access-log lines that served the main archive partially (206)."""
+    access = read_text(os.path.join(s.dir, "nginx-access.log"))
+    return [l for l in access.splitlines() if "executavel.rar" in l and '" 206 ' in l]
 
 
 def finish_with_success(s, log_name):
@@ -292,11 +332,9 @@ def check_complete_install(s, log, pack):
 
 def scenario_fresh_then_rerun(s):
     """A machine without a server: everything is installed; a rerun keeps the customer's data."""
-    s.make_prefix()
-    s.make_site(filler_kib=1536)
-    s.start_nginx(rate_limit="512k")
+    new_machine(s, filler_kib=1536, rate_limit="512k")
     start_and_accept(s, shot_start=True)
-    s.wait_file(s.installed("executavel.rar.part"), 100000, 120)
+    wait_download_started(s, 100000)
     s.shot("2-installing")
     s.ui("text", str(ID_STATUS))
     log = finish_with_success(s, "3-first-run")
@@ -310,10 +348,7 @@ def scenario_fresh_then_rerun(s):
     customer = b"customer invoices since 2019\n"
     with open(s.installed(DATABASE), "wb") as f:
         f.write(customer)
-    s.start_installer()
-    s.ui("click", str(ID_ACEITO), "sleep", "300", "click", str(ID_INSTALAR),
-         "box", "30", "ok", REMINDER)
-    log = finish_with_success(s, "4-rerun")
+    log = rerun_to_success(s, "4-rerun")
     check(open(s.installed(DATABASE), "rb").read() == customer, "the customer's database is kept")
     backups = [n for n in os.listdir(s.install) if n.startswith(DATABASE) and n.endswith(".bak")]
     check(len(backups) == 1, "one backup copy of the database was made")
@@ -322,10 +357,7 @@ def scenario_fresh_then_rerun(s):
 
 def scenario_server_2_5_kept(s):
     """A 2.5 server, and No to replacing it: the 2.1 database pack, no server steps."""
-    s.make_prefix()
-    s.add_old_server("2_5", "Firebird")
-    s.make_site()
-    s.start_nginx()
+    new_machine(s, old_server=("2_5", "Firebird"))
     start_and_accept(s)
     s.ui("box", "30", "no", "Firebird 2_5")
     log = finish_with_success(s, "run")
@@ -337,10 +369,7 @@ def scenario_server_2_5_kept(s):
 
 def scenario_declined(s):
     """An old 1.5 server: No to removing it, then Yes and No: nothing installed, window stays."""
-    s.make_prefix()
-    s.add_old_server("1_5", "FirebirdServerDefaultInstance")
-    s.make_site()
-    s.start_nginx()
+    new_machine(s, old_server=("1_5", "FirebirdServerDefaultInstance"))
     start_and_accept(s)
     s.ui("box", "30", "no", "Firebird 1_5")
     s.ui("waitlog", str(ID_LOG), "10", "Aten")
@@ -356,76 +385,56 @@ def scenario_declined(s):
 
 def scenario_download_cut_then_resumed(s):
     """The server stops during a download: an error, the .part stays; a rerun resumes it."""
-    s.make_prefix()
-    s.make_site(filler_kib=2048)
-    s.start_nginx(rate_limit="256k")
+    new_machine(s, filler_kib=2048, rate_limit="256k")
     start_and_accept(s)
-    part = s.installed("executavel.rar.part")
-    s.wait_file(part, 200000, 120)
+    part = wait_download_started(s, 200000)
     s.stop_nginx()
     out = s.ui("box", "120", "none", "executavel.rar")
     s.shot("1-error")
     check(SUCCESS not in out, "no success message after the failed download")
     s.save_log("1-failed-run")
     s.ui("box", "10", "ok", "-", "sleep", "500", "text", str(ID_INSTALAR))  # window still open
-    check(os.path.exists(part) and not os.path.exists(s.installed("executavel.rar")),
-          "the cut-off download stays a .part file")
+    check(only_part_file(s, part), "the cut-off download stays a .part file")
     kept = os.path.getsize(part)
     s.ui("click", str(ID_CANCELAR), "gone", "30")
     s.wait_installer_end()
 
     s.start_nginx()
-    s.start_installer()
-    s.ui("click", str(ID_ACEITO), "sleep", "300", "click", str(ID_INSTALAR),
-         "box", "30", "ok", REMINDER)
-    log = finish_with_success(s, "2-rerun")
+    log = rerun_to_success(s, "2-rerun")
     check_complete_install(s, log, "3.0")
     digest = lambda p: hashlib.sha256(open(p, "rb").read()).hexdigest()
     check(digest(s.installed("executavel.rar")) == digest(s.site_file(SUBFOLDER + "executavel.rar")),
           "the resumed archive equals the served one")
-    access = read_text(os.path.join(s.dir, "nginx-access.log"))
-    resumed = [l for l in access.splitlines() if "executavel.rar" in l and '" 206 ' in l]
-    check(resumed, "the rerun asked for the rest only (206 after %d bytes kept)" % kept)
+    check(resumed_requests(s), "the rerun asked for the rest only (206 after %d bytes kept)" % kept)
 
 
 def scenario_cancelled_then_resumed(s):
     """During a download a second "Instalar" is ignored and "Cancelar" ends the program once
     the download has paused; the .part stays and the next run resumes it."""
-    s.make_prefix()
-    s.make_site(filler_kib=2048)
-    s.start_nginx(rate_limit="256k")
+    new_machine(s, filler_kib=2048, rate_limit="256k")
     start_and_accept(s)
-    part = s.installed("executavel.rar.part")
-    s.wait_file(part, 200000, 120)
+    part = wait_download_started(s, 200000)
     s.ui("click", str(ID_INSTALAR))
     out = s.ui("box", "3", "ok", REMINDER, expect_ok=False)
     check("FAILED: no message box" in out, "a second Instalar during the run is ignored")
     s.ui("click", str(ID_CANCELAR), "gone", "60")
     s.wait_installer_end()
-    check(os.path.exists(part) and not os.path.exists(s.installed("executavel.rar")),
-          "the paused download stays a .part file")
+    check(only_part_file(s, part), "the paused download stays a .part file")
     check(not os.path.exists(s.installed("ConfRede.ini")), "no step after the cancelled one ran")
 
     s.stop_nginx()
     s.start_nginx()
-    s.start_installer()
-    s.ui("click", str(ID_ACEITO), "sleep", "300", "click", str(ID_INSTALAR),
-         "box", "30", "ok", REMINDER)
-    log = finish_with_success(s, "rerun")
+    log = rerun_to_success(s, "rerun")
     check_complete_install(s, log, "3.0")
-    access = read_text(os.path.join(s.dir, "nginx-access.log"))
-    check([l for l in access.splitlines() if "executavel.rar" in l and '" 206 ' in l],
-          "the rerun resumed the paused download")
+    check(resumed_requests(s), "the rerun resumed the paused download")
 
 
 def scenario_demo(s):
     """The README's demo: one whole installation on a fresh machine, slow enough to watch."""
     s.keep_prefix = True
-    s.make_prefix()
-    s.make_site(filler_kib=3072)
-    s.start_nginx(rate_limit="512k")
+    new_machine(s, filler_kib=3072, rate_limit="512k")
     start_and_accept(s, shot_start=True)
-    s.wait_file(s.installed("executavel.rar.part"), 300000, 120)
+    wait_download_started(s, 300000)
     s.shot("2-installing")
     log = finish_with_success(s, "3-installed")
     check_complete_install(s, log, "3.0")

@@ -14,11 +14,7 @@
 #include "download/downloader.h"
 #include "support/download_test_folder.h"
 #include "support/fault_server.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#define OV_HEAP_BYTES() __sanitizer_get_current_allocated_bytes()
-#endif
+#include "support/live_heap.h"
 
 namespace ov {
 namespace {

@@ -11,14 +11,9 @@
 
 #include "download/downloader.h"
 #include "support/download_test_folder.h"
+#include "support/live_heap.h"
 #include "support/nginx_server.h"
 #include "support/requirements.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer runtime's count of live heap bytes.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#define OV_HEAP_BYTES() __sanitizer_get_current_allocated_bytes()
-#endif
 
 namespace ov {
 namespace {

@@ -34,6 +34,19 @@ void ExchangeThrough(TTCPBlockSocket& socket, ScriptedPeer& target) {
   EXPECT_TRUE(target.Failures().empty()) << target.Failures().front();
 }
 
+// Points `socket` at the loopback proxy, SOCKS 5 or HTTP CONNECT, with a five-second limit.
+void UseSocks5Proxy(TTCPBlockSocket& socket, const DaemonProcess& proxy) {
+  socket.SocksIP = "127.0.0.1";
+  socket.SocksPort = proxy.PortText();
+  socket.SocksTimeout = 5000;
+}
+
+void UseTunnelProxy(TTCPBlockSocket& socket, const DaemonProcess& proxy) {
+  socket.HTTPTunnelIP = "127.0.0.1";
+  socket.HTTPTunnelPort = proxy.PortText();
+  socket.HTTPTunnelTimeout = 5000;
+}
+
 TEST(ProxyPeers, Socks5WithoutCredentials) {
   OV_REQUIRE_PROGRAM(program, ProxyProgramName("microsocks"), "microsocks");
   std::string error;
@@ -43,9 +56,7 @@ TEST(ProxyPeers, Socks5WithoutCredentials) {
   PlayEchoTarget(target);
 
   TTCPBlockSocket socket;
-  socket.SocksIP = "127.0.0.1";
-  socket.SocksPort = proxy->PortText();
-  socket.SocksTimeout = 5000;
+  UseSocks5Proxy(socket, *proxy);
   socket.Connect(target.Host(), target.PortText());
   ASSERT_EQ(socket.LastError(), 0) << socket.LastErrorDesc();
   EXPECT_TRUE(socket.UsingSocks());
@@ -65,9 +76,7 @@ TEST(ProxyPeers, Socks5WithCredentialsAndRemoteNameResolution) {
   PlayEchoTarget(target);
 
   TTCPBlockSocket socket;
-  socket.SocksIP = "127.0.0.1";
-  socket.SocksPort = proxy->PortText();
-  socket.SocksTimeout = 5000;
+  UseSocks5Proxy(socket, *proxy);
   socket.SocksUsername = "installer";
   socket.SocksPassword = "wrong";
   socket.Connect(target.Host(), target.PortText());
@@ -93,9 +102,7 @@ TEST(ProxyPeers, Socks5TargetRefused) {
     closed_port = gone.PortText();
   }
   TTCPBlockSocket socket;
-  socket.SocksIP = "127.0.0.1";
-  socket.SocksPort = proxy->PortText();
-  socket.SocksTimeout = 5000;
+  UseSocks5Proxy(socket, *proxy);
   socket.Connect("127.0.0.1", closed_port);
   EXPECT_EQ(socket.LastError(), 10091);
   EXPECT_EQ(socket.SocksLastError(), 5);  // connection refused, as the proxy reports it
@@ -111,9 +118,7 @@ TEST(ProxyPeers, HttpConnectTunnel) {
   PlayEchoTarget(target);
 
   TTCPBlockSocket socket;
-  socket.HTTPTunnelIP = "127.0.0.1";
-  socket.HTTPTunnelPort = proxy->PortText();
-  socket.HTTPTunnelTimeout = 5000;
+  UseTunnelProxy(socket, *proxy);
   socket.Connect(target.Host(), target.PortText());
   ASSERT_EQ(socket.LastError(), 0) << socket.LastErrorDesc();
   EXPECT_TRUE(socket.HTTPTunnel());
@@ -135,9 +140,7 @@ TEST(ProxyPeers, HttpConnectToForbiddenPortIsRefused) {
   ASSERT_TRUE(proxy) << error;
 
   TTCPBlockSocket socket;
-  socket.HTTPTunnelIP = "127.0.0.1";
-  socket.HTTPTunnelPort = proxy->PortText();
-  socket.HTTPTunnelTimeout = 5000;
+  UseTunnelProxy(socket, *proxy);
   socket.Connect(forbidden.Host(), forbidden.PortText());
   EXPECT_EQ(socket.LastError(), 10061);
   EXPECT_FALSE(socket.HTTPTunnel());

@@ -33,15 +33,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FtpServerKind;
 
-const FtpServerKind kKinds[] = {FtpServerKind::Vsftpd, FtpServerKind::PureFtpd,
-                                FtpServerKind::ProFtpd};
-
-std::string KindName(const ::testing::TestParamInfo<FtpServerKind>& info) {
-  std::string name = testing::FtpServerName(info.param);
-  std::erase(name, '-');
-  return name;
-}
-
 // What the test folder holds; sizes of folders and links are the server's business.
 struct Entry {
   std::string name;
@@ -133,7 +124,8 @@ TEST_P(CapturedListing, ShowsTheFolderAsCreated) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, CapturedListing, ::testing::ValuesIn(kKinds), KindName);
+INSTANTIATE_TEST_SUITE_P(Servers, CapturedListing, ::testing::ValuesIn(testing::kFtpServerKinds),
+                         testing::FtpServerTestName);
 
 // The first three bytes a server sends on connect, over IPv4 loopback.
 std::string GreetingCode(int port) {
@@ -255,7 +247,8 @@ TEST_P(LiveListing, AnswersOnIpv6Loopback) {
   ExpectFolder(Fetch(curl, server->Url("dir/"), false), false, "LIST over ::1");
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, LiveListing, ::testing::ValuesIn(kKinds), KindName);
+INSTANTIATE_TEST_SUITE_P(Servers, LiveListing, ::testing::ValuesIn(testing::kFtpServerKinds),
+                         testing::FtpServerTestName);
 
 // Not a check: keeps a server running for a test of the Windows build under Wine. Run with
 //   OV_FTP_SERVE=<vsftpd|pure-ftpd|proftpd> OV_FTP_SERVE_FILE=<file> peers_protocols_tests
@@ -266,7 +259,7 @@ TEST(FtpServerHandOver, DISABLED_ServeForWine) {
   const char* kind_name = std::getenv("OV_FTP_SERVE");
   const char* file = std::getenv("OV_FTP_SERVE_FILE");
   if (!kind_name || !file) GTEST_SKIP() << "set OV_FTP_SERVE and OV_FTP_SERVE_FILE";
-  for (const FtpServerKind kind : kKinds) {
+  for (const FtpServerKind kind : testing::kFtpServerKinds) {
     if (testing::FtpServerName(kind) != std::string(kind_name)) continue;
     OV_REQUIRE_PROGRAM(program, testing::FtpServerProgram(kind), testing::FtpServerPackage(kind));
     std::string error;

@@ -23,15 +23,6 @@ namespace fs = std::filesystem;
 using testing::FtpServer;
 using testing::FtpServerKind;
 
-const FtpServerKind kKinds[] = {FtpServerKind::Vsftpd, FtpServerKind::PureFtpd,
-                                FtpServerKind::ProFtpd};
-
-std::string KindName(const ::testing::TestParamInfo<FtpServerKind>& info) {
-  std::string name = testing::FtpServerName(info.param);
-  std::erase(name, '-');
-  return name;
-}
-
 std::string Content(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
   std::string bytes(size, '\0');
@@ -281,7 +272,8 @@ TEST_P(FtpSendPeers, Ipv6PassiveAndActive) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, FtpSendPeers, ::testing::ValuesIn(kKinds), KindName);
+INSTANTIATE_TEST_SUITE_P(Servers, FtpSendPeers, ::testing::ValuesIn(testing::kFtpServerKinds),
+                         testing::FtpServerTestName);
 
 }  // namespace
 }  // namespace ov

@@ -50,28 +50,39 @@ void Configure(TFTPSend& ftp, const ScriptedPeer& control) {
   ftp.Timeout = 5000;
 }
 
-// Server side of a plain logon; `resume` answers the restart test with 350 three times.
-void ScriptLogon(ScriptedPeer& peer, bool resume) {
-  peer.Send("220 ready\r\n")
-      .Expect("USER user\r\n")
+// Server side of the plain account's USER and PASS, both accepted.
+ScriptedPeer& ScriptUserAndPassword(ScriptedPeer& peer) {
+  return peer.Expect("USER user\r\n")
       .Send("331 password\r\n")
       .Expect("PASS pw\r\n")
-      .Send("230 in\r\n")
-      .Expect("TYPE I\r\n")
-      .Send("200 binary\r\n")
+      .Send("230 in\r\n");
+}
+
+// Server side of the settings sent after logon (binary type, file structure, stream mode),
+// then of the restart test's first `REST 0`, answered with `rest_reply`.
+ScriptedPeer& ScriptSettings(ScriptedPeer& peer, const std::string& rest_reply) {
+  return peer.Expect("TYPE I\r\n")
+      .Send("200 ok\r\n")
       .Expect("STRU F\r\n")
-      .Send("200 file\r\n")
+      .Send("200 ok\r\n")
       .Expect("MODE S\r\n")
-      .Send("200 stream\r\n")
-      .Expect("REST 0\r\n");
+      .Send("200 ok\r\n")
+      .Expect("REST 0\r\n")
+      .Send(rest_reply);
+}
+
+// Server side of a plain logon; `resume` answers the restart test with 350 three times.
+void ScriptLogon(ScriptedPeer& peer, bool resume) {
+  peer.Send("220 ready\r\n");
+  ScriptUserAndPassword(peer);
   if (resume) {
-    peer.Send("350 at 0\r\n")
+    ScriptSettings(peer, "350 at 0\r\n")
         .Expect("REST 1\r\n")
         .Send("350 at 1\r\n")
         .Expect("REST 0\r\n")
         .Send("350 at 0\r\n");
   } else {
-    peer.Send("502 no restart\r\n");
+    ScriptSettings(peer, "502 no restart\r\n");
   }
 }
 
@@ -80,6 +91,15 @@ std::string PasvReply(const std::string& host_commas, const ScriptedPeer& data, 
   const std::string fields = host_commas + "," + std::to_string(data.Port() / 256) + "," +
                              std::to_string(data.Port() % 256);
   return "227 Entering Passive Mode " + (parens ? "(" + fields + ")" : fields) + "\r\n";
+}
+
+// Server side of PASV, naming the data peer's port, and of the TYPE I that follows it.
+ScriptedPeer& ScriptPassive(ScriptedPeer& control, const ScriptedPeer& data,
+                            const std::string& host_commas = "127,0,0,1", bool parens = true) {
+  return control.Expect("PASV\r\n")
+      .Send(PasvReply(host_commas, data, parens))
+      .Expect("TYPE I\r\n")
+      .Send("200 ok\r\n");
 }
 
 void ExpectScriptDone(ScriptedPeer& peer) {
@@ -114,6 +134,12 @@ class TempFile {
   static inline std::atomic<int> counter_{0};
   std::filesystem::path path_;
 };
+
+// Has the client transfer straight into `file` in place of its memory stream.
+void RetrieveInto(TFTPSend& ftp, const TempFile& file) {
+  ftp.DirectFile = true;
+  ftp.DirectFileName = file.Utf8();
+}
 
 TEST(FtpSendReplies, OneReplyIsReadUpToItsOwnCodeAndASpace) {
   struct Case {
@@ -233,17 +259,8 @@ TEST(FtpSendLogin, GreetingDecidesWhetherLogonStarts) {
   for (const Case& c :
        {Case{"120 wait\r\n421 busy\r\n", false}, Case{"120 wait\r\n220 hi\r\n", true}}) {
     ScriptedPeer peer;
-    peer.Send(c.greeting)
-        .Expect("USER user\r\n")
-        .Send("230 in\r\n")
-        .Expect("TYPE I\r\n")
-        .Send("200 ok\r\n")
-        .Expect("STRU F\r\n")
-        .Send("200 ok\r\n")
-        .Expect("MODE S\r\n")
-        .Send("200 ok\r\n")
-        .Expect("REST 0\r\n")
-        .Send("500 no\r\n");
+    peer.Send(c.greeting).Expect("USER user\r\n").Send("230 in\r\n");
+    ScriptSettings(peer, "500 no\r\n");
     peer.StepLimit(1000);
     peer.Start();
     TFTPSend ftp;
@@ -261,19 +278,8 @@ TEST(FtpSendLogin, FirewallLogonGoesToTheFirewallHost) {
       .Expect("USER fw@ftp.example:2121\r\n")
       .Send("331 fw password\r\n")
       .Expect("PASS fwpw\r\n")
-      .Send("230 through\r\n")
-      .Expect("USER user\r\n")
-      .Send("331 password\r\n")
-      .Expect("PASS pw\r\n")
-      .Send("230 in\r\n")
-      .Expect("TYPE I\r\n")
-      .Send("200 ok\r\n")
-      .Expect("STRU F\r\n")
-      .Send("200 ok\r\n")
-      .Expect("MODE S\r\n")
-      .Send("200 ok\r\n")
-      .Expect("REST 0\r\n")
-      .Send("502 no\r\n");
+      .Send("230 through\r\n");
+  ScriptSettings(ScriptUserAndPassword(firewall), "502 no\r\n");
   firewall.Start();
   TFTPSend ftp;
   Configure(ftp, firewall);
@@ -323,10 +329,7 @@ TEST(FtpSendData, PasvAddressIsIgnoredInFavourOfTheControlPeer) {
   ScriptedPeer control;
   ScriptLogon(control, false);
   // Another loopback address and no parentheses: nothing listens on 127.0.0.2.
-  control.Expect("PASV\r\n")
-      .Send(PasvReply("127,0,0,2", data, false))
-      .Expect("TYPE I\r\n")
-      .Send("200 ok\r\n")
+  ScriptPassive(control, data, "127,0,0,2", false)
       .Expect("RETR f.bin\r\n")
       .Send("150 sending\r\n")
       .Send("226 done\r\n");
@@ -349,12 +352,7 @@ TEST(FtpSendData, RefusedRetrieveFails) {
   data.Start();
   ScriptedPeer control;
   ScriptLogon(control, false);
-  control.Expect("PASV\r\n")
-      .Send(PasvReply("127,0,0,1", data, true))
-      .Expect("TYPE I\r\n")
-      .Send("200 ok\r\n")
-      .Expect("RETR missing\r\n")
-      .Send("550 no such file\r\n");
+  ScriptPassive(control, data).Expect("RETR missing\r\n").Send("550 no such file\r\n");
   control.Start();
   TFTPSend ftp;
   Configure(ftp, control);
@@ -384,18 +382,12 @@ TEST(FtpSendData, ResumeAppendsToThePartialFileOrLeavesItAlone) {
     data.Start();
     ScriptedPeer control;
     ScriptLogon(control, true);
-    control.Expect("PASV\r\n")
-        .Send(PasvReply("127,0,0,1", data, true))
-        .Expect("TYPE I\r\n")
-        .Send("200 ok\r\n")
-        .Expect("REST 1000\r\n")
-        .Send(c.rest_reply);
+    ScriptPassive(control, data).Expect("REST 1000\r\n").Send(c.rest_reply);
     if (c.ok) control.Expect("RETR f.bin\r\n").Send("150 go\r\n226 done\r\n");
     control.Start();
     TFTPSend ftp;
     Configure(ftp, control);
-    ftp.DirectFile = true;
-    ftp.DirectFileName = file.Utf8();
+    RetrieveInto(ftp, file);
     ASSERT_TRUE(ftp.Login());
     EXPECT_EQ(ftp.RetrieveFile("f.bin", true), c.ok) << c.rest_reply;
     EXPECT_EQ(file.Read(), c.ok ? head + "tail bytes" : head) << c.rest_reply;
@@ -416,8 +408,7 @@ TEST(FtpSendData, PartialFileInUseIsNeitherEmptiedNorRequested) {
   control.Start();
   TFTPSend ftp;
   Configure(ftp, control);
-  ftp.DirectFile = true;
-  ftp.DirectFileName = file.Utf8();
+  RetrieveInto(ftp, file);
   ASSERT_TRUE(ftp.Login());
   {
     // Another program holds the file.
@@ -440,17 +431,11 @@ TEST(FtpSendData, ResumeWithoutServerSupportStartsAfresh) {
   data.Start();
   ScriptedPeer control;
   ScriptLogon(control, false);
-  control.Expect("PASV\r\n")
-      .Send(PasvReply("127,0,0,1", data, true))
-      .Expect("TYPE I\r\n")
-      .Send("200 ok\r\n")
-      .Expect("RETR f.bin\r\n")
-      .Send("150 go\r\n226 done\r\n");
+  ScriptPassive(control, data).Expect("RETR f.bin\r\n").Send("150 go\r\n226 done\r\n");
   control.Start();
   TFTPSend ftp;
   Configure(ftp, control);
-  ftp.DirectFile = true;
-  ftp.DirectFileName = file.Utf8();
+  RetrieveInto(ftp, file);
   ASSERT_TRUE(ftp.Login());
   EXPECT_TRUE(ftp.RetrieveFile("f.bin", true));
   EXPECT_EQ(file.Read(), "new");
@@ -468,12 +453,8 @@ TEST(FtpSendData, ResumedStoreSkipsCompleteFilesAndStartsOverWithoutSize) {
     data.Start();
     ScriptedPeer control;
     ScriptLogon(control, true);
-    control.Expect("SIZE up.bin\r\n")
-        .Send(c.size_reply)
-        .Expect("PASV\r\n")
-        .Send(PasvReply("127,0,0,1", data, true))
-        .Expect("TYPE I\r\n")
-        .Send("200 ok\r\n");
+    control.Expect("SIZE up.bin\r\n").Send(c.size_reply);
+    ScriptPassive(control, data);
     if (c.sends) {
       control.Expect("ALLO 5\r\n")
           .Send("202 no need\r\n")
@@ -525,10 +506,7 @@ TEST(FtpSendData, AbortEndsARunningDownload) {
   data.Start();
   ScriptedPeer control;
   ScriptLogon(control, false);
-  control.Expect("PASV\r\n")
-      .Send(PasvReply("127,0,0,1", data, true))
-      .Expect("TYPE I\r\n")
-      .Send("200 ok\r\n")
+  ScriptPassive(control, data)
       .Expect("RETR slow\r\n")
       .Send("150 go\r\n")
       .Expect("ABOR\r\n")
@@ -560,15 +538,8 @@ TEST(FtpSendData, EpsvOverIp6ConnectsToTargetHost) {
       .Expect("USER user@127.0.0.1:2121\r\n")
       .Send("331 password\r\n")
       .Expect("PASS pw\r\n")
-      .Send("230 in\r\n")
-      .Expect("TYPE I\r\n")
-      .Send("200 ok\r\n")
-      .Expect("STRU F\r\n")
-      .Send("200 ok\r\n")
-      .Expect("MODE S\r\n")
-      .Send("200 ok\r\n")
-      .Expect("REST 0\r\n")
-      .Send("502 no\r\n")
+      .Send("230 in\r\n");
+  ScriptSettings(firewall, "502 no\r\n")
       .Expect("EPSV 2\r\n")
       .Send("229 Entering Extended Passive Mode (|||" + data.PortText() + "|)\r\n")
       .Expect("TYPE I\r\n")

@@ -254,15 +254,20 @@ TEST(HttpRequestHead, LargeBodyFromInputStreamIsStreamedAfterTheHead) {
   EXPECT_EQ(http.UploadSize(), 200000);
 }
 
-TEST(HttpRequestHead, ExpectContinueWaitsForTheInterimAnswer) {
-  ScriptedPeer peer;
-  THTTPSend http;
+// Has `http` POST "payload" to /p over HTTP/1.1, waiting for a 100 Continue first; returns the
+// head it sends to `peer`.
+std::string PrepareContinuePost(THTTPSend& http, const ScriptedPeer& peer) {
   http.Protocol = "1.1";
   http.Status100 = true;
   WriteBytesToStream(http.Document(), "payload");
-  const std::string head = "POST /p HTTP/1.1\r\n" + PeerHostLine(peer) + kKeepAlive + kAgent +
-                           "Content-Type: text/html\r\nContent-Length: 7\r\n"
-                           "Expect: 100-continue\r\n\r\n";
+  return "POST /p HTTP/1.1\r\n" + PeerHostLine(peer) + kKeepAlive + kAgent +
+         "Content-Type: text/html\r\nContent-Length: 7\r\nExpect: 100-continue\r\n\r\n";
+}
+
+TEST(HttpRequestHead, ExpectContinueWaitsForTheInterimAnswer) {
+  ScriptedPeer peer;
+  THTTPSend http;
+  const std::string head = PrepareContinuePost(http, peer);
   peer.StepLimit(3000)
       .Expect(head)
       .Send("HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n")
@@ -281,12 +286,7 @@ TEST(HttpRequestHead, ExpectContinueWaitsForTheInterimAnswer) {
 TEST(HttpRequestHead, ExpectContinueRefusedSendsNoBodyAndKeepsTheAnswer) {
   ScriptedPeer peer;
   THTTPSend http;
-  http.Protocol = "1.1";
-  http.Status100 = true;
-  WriteBytesToStream(http.Document(), "payload");
-  const std::string head = "POST /p HTTP/1.1\r\n" + PeerHostLine(peer) + kKeepAlive + kAgent +
-                           "Content-Type: text/html\r\nContent-Length: 7\r\n"
-                           "Expect: 100-continue\r\n\r\n";
+  const std::string head = PrepareContinuePost(http, peer);
   peer.StepLimit(3000)
       .Expect(head)
       .Send("HTTP/1.1 417 Expectation Failed\r\nContent-Length: 4\r\n\r\nnope")
