@@ -240,21 +240,10 @@ void PrincipalWindow::ApplyDpi(UINT dpi) {
 }
 
 HFONT PrincipalWindow::FontOf(Control control) const {
-  switch (control) {
-    case Control::Label1:
-      return fonts_.bold19.get();
-    case Control::LblSistema:
-      return fonts_.bold16.get();
-    case Control::Label2:
-    case Control::Label3:
-    case Control::Label4:
-    case Control::Label5:
-    case Control::Label6:
-    case Control::Label7:
-      return fonts_.bold10.get();
-    default:
-      return fonts_.normal.get();
-  }
+  if (control == Control::Label1) return fonts_.bold19.get();
+  if (control == Control::LblSistema) return fonts_.bold16.get();
+  if (IsOneLineLabel(control)) return fonts_.bold10.get();  // Label2 to Label7
+  return fonts_.normal.get();
 }
 
 bool PrincipalWindow::IsOneLineLabel(Control control) {
